@@ -1,0 +1,75 @@
+#pragma once
+
+// The connection panel: the ETHERNET, USB and TCP (data port) groups.
+//
+// The panel never opens a route itself. Its buttons emit route requests that
+// the main window connects to its route slots; the main window reports each
+// route's state back through SetUiConnectionStatus. The five endpoint entries
+// are kept in the platform's settings store between runs.
+
+#include <QByteArray>
+#include <QSerialPortInfo>
+#include <QString>
+#include <QWidget>
+
+namespace Ui {
+class CommSettings;
+}
+
+class CommSettings : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum eRoute_t { TCP = 0, USB, TCP232, TCP485, Max };
+
+    explicit CommSettings(QWidget *parent = nullptr);
+    ~CommSettings() override;
+
+    void SetUiConnectionStatus(eRoute_t eRoute, bool ConnectionState);
+    // The argument is the device model: 1 Ethernet modem, 2 GSM modem.
+    void SetUiSelectedDeviceStatus(int eRoute);
+    void SetCurrentIp(const QByteArray &tstIpAddr);
+    void SetTcpConnectButtonStatus(bool bStatus);
+    void SetTcp232ConnectButtonStatus(bool bStatus);
+    void SetTcp485ConnectButtonStatus(bool bStatus);
+
+    QString Load(const QString &Key);
+    void Save(const QString &Key, const QString &Data);
+
+signals:
+    void ConnectComPort(const QSerialPortInfo &port);
+    void DisconnectComPort();
+    void ConnectTcp(const QString &Ip, int port);
+    void DisconnectTcp();
+    void ConnectTcp232(const QString &Ip, int port);
+    void DisconnectTcp232();
+    void ConnectTcp485(const QString &Ip, int port);
+    void DisconnectTcp485();
+    void AbortTcp232();
+    void AbortTcp485();
+    void WriteData(const QByteArray &qba);
+    void Set232Settings();
+
+private slots:
+    void on_pushButton_RefreshCOM_clicked();
+    void on_pushButton_TcpConnect_clicked();
+    void on_pushButton_UsbConnect_clicked();
+    void on_pushButton_GetIpAddr_clicked();
+    void on_lineEdit_ServerIp_editingFinished();
+    void on_lineEdit_ServerPort_editingFinished();
+    void on_pushButton_232Connect_clicked();
+    void on_pushButton_485Connect_clicked();
+    void on_lineEdit_ServerPort232_editingFinished();
+    void on_lineEdit_ServerPort485_editingFinished();
+    void on_lineEdit_TcpServerIp_editingFinished();
+    void on_pushButton_Abort485_clicked();
+    void on_pushButton_Abort232_clicked();
+
+private:
+    Ui::CommSettings *ui;
+    bool TcpConnectionStatus = false;
+    bool Tcp232ConnectionStatus = false;
+    bool Tcp485ConnectionStatus = false;
+    bool UsbConnectionStatus = false;
+};

@@ -1,0 +1,49 @@
+// The start window: model index 0 "-Seçiniz-", 1 Ethernet modem, 2 GSM modem.
+// "Devam Et" hands the index to a new main window and closes the chooser.
+
+#include "devicechoose.h"
+#include "ui_devicechoose.h"
+
+#include "telvorconfigurator.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QPixmap>
+
+DeviceChoose::DeviceChoose(QWidget *parent) : QMainWindow(parent), ui(new Ui::DeviceChoose)
+{
+    ui->setupUi(this);
+
+    const QPixmap logo(QStringLiteral(":/Button/Icons/telvorloging-.png"));
+    if (!logo.isNull()) {
+        ui->label_LoginPic->setPixmap(logo.scaled(ui->label_LoginPic->width(), ui->label_LoginPic->height(),
+                                                  Qt::KeepAspectRatio, Qt::FastTransformation));
+    }
+
+    if (ui->comboBox_ChooseDevice->currentIndex() == 0)
+        ui->pushButton_Login->setEnabled(false);
+}
+
+DeviceChoose::~DeviceChoose()
+{
+    delete ui;
+}
+
+void DeviceChoose::on_pushButton_Login_clicked()
+{
+    close();
+    qDebug() << " Device Timer ";
+    const int DeviceChoice = ui->comboBox_ChooseDevice->currentIndex();
+    telvorconfigurator = new TelvorConfigurator(nullptr, DeviceChoice);
+    telvorconfigurator->show();
+}
+
+void DeviceChoose::on_comboBox_ChooseDevice_currentIndexChanged(int index)
+{
+    ui->pushButton_Login->setEnabled(index >= 1);
+}
+
+void DeviceChoose::on_pushButton_Cancel_clicked()
+{
+    QCoreApplication::quit();
+}

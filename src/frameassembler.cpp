@@ -1,0 +1,1 @@
+#include "frameassembler.h"

@@ -1,0 +1,3 @@
+#pragma once
+
+// Reassembles the byte stream of one route into CR LF terminated frames.

@@ -1,0 +1,31 @@
+// Process entry. qMain holds the start-up: the application object, the
+// device-model chooser and the event loop. main() only forwards to it, so the
+// same start-up runs whether the platform enters through main() or, on Windows,
+// through Qt's WinMain.
+
+#include "devicechoose.h"
+
+#include <QApplication>
+
+static void initResources()
+{
+    // The icons are compiled into the static library; without this call the
+    // linker would drop them.
+    Q_INIT_RESOURCE(Icons);
+}
+
+int qMain(int argc, char **argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication app(argc, argv);
+    initResources();
+
+    DeviceChoose chooser(nullptr);
+    chooser.show();
+    return app.exec();
+}
+
+int main(int argc, char **argv)
+{
+    return qMain(argc, argv);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// The network window: shows and edits the device's network record (MAC
+// address, static address or DHCP, address, mask, gateway, two DNS servers).
+// It is filled by the reply handler through ReadNetworkCfg and sends its own
+// requests as complete frames through WriteData.
+
+#include "commsettings.h"
+
+#include <QByteArray>
+#include <QWidget>
+
+class QCloseEvent;
+
+namespace Ui {
+class StaticIpConfig;
+}
+
+class StaticIpConfig : public QWidget
+{
+    Q_OBJECT
+
+public:
+    StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *parent = nullptr);
+    ~StaticIpConfig() override;
+
+    void ReadNetworkCfg(const QByteArray &qba);
+
+signals:
+    void WriteData(const QByteArray &qba);
+    void Close_StaticIpConfigWindow();
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private slots:
+    void on_pushButton_Apply_clicked();
+    void on_pushButton_Read_clicked();
+    void on_checkBox_Dhcp_stateChanged(int arg1);
+
+private:
+    Ui::StaticIpConfig *ui;
+};
