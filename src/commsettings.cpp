@@ -1,9 +1,201 @@
+// The connection panel.
+//
+// Button presses become route requests (signals to the main window); the main
+// window answers with SetUiConnectionStatus, which records the route's flag and
+// sets the look of the panel from one row of the route table below. The flags
+// alone decide whether a button asks to connect or to disconnect. The five
+// endpoint entries are read from the settings store when the panel is built
+// and written back, one key at a time, whenever an entry passes its check.
+
 #include "commsettings.h"
 #include "ui_commsettings.h"
+
+#include "transparentconfig.h"
+
+#include <QDebug>
+#include <QSettings>
+
+#include <algorithm>
+
+namespace {
+
+constexpr QLatin1String KeyIp("Ip");
+constexpr QLatin1String KeyPort("Port");
+constexpr QLatin1String KeyIpTcp("IpTcp");
+constexpr QLatin1String KeyPort232("Port232");
+constexpr QLatin1String KeyPort485("Port485");
+
+constexpr int EthernetModem = 1;
+constexpr int GsmModem = 2;
+
+constexpr int LowestPort = 1;
+constexpr int HighestPort = 65534;
+
+using WidgetList = QList<QWidget *>;
+
+// Text that is not a base-10 number reads as 0, like an empty entry.
+int portNumber(const QString &text)
+{
+    return text.toInt(nullptr, 10);
+}
+
+bool isAcceptedPort(const QString &text)
+{
+    const int port = portNumber(text);
+    return port >= LowestPort && port <= HighestPort;
+}
+
+// At least four dot-separated parts, each "0" or a non-zero number. The parts
+// are not range-checked: the device side reports an unusable address.
+bool isAcceptedAddress(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'), Qt::KeepEmptyParts);
+    if (parts.size() <= 3)
+        return false;
+    return std::all_of(parts.cbegin(), parts.cend(), [](const QString &part) {
+        return part == QLatin1String("0") || part.toInt(nullptr, 10) != 0;
+    });
+}
+
+QString iconStyleSheet(const char *icon)
+{
+    return QStringLiteral("QPushButton{background-color:transparent;border-image: url(:/Button/Icons/%1);"
+                          "border:none;background-repeat: none;}QPushButton:pressed{background-color:black;}")
+        .arg(QLatin1String(icon));
+}
+
+void setAllEnabled(const WidgetList &widgets, bool enabled)
+{
+    for (QWidget *widget : widgets)
+        widget->setEnabled(enabled);
+}
+
+WidgetList usbControls(const Ui::CommSettings *ui)
+{
+    return {ui->pushButton_RefreshCOM, ui->comboBox_COMPorts, ui->pushButton_UsbConnect,
+            ui->label_USB_Settings, ui->label_COMPort};
+}
+
+WidgetList ethernetEntries(const Ui::CommSettings *ui)
+{
+    return {ui->lineEdit_ServerIp, ui->lineEdit_ServerPort};
+}
+
+WidgetList ethernetControls(const Ui::CommSettings *ui)
+{
+    return ethernetEntries(ui) + WidgetList{ui->pushButton_TcpConnect, ui->label_ServerPort,
+                                            ui->label_ServverIp, ui->label_TcpSettings};
+}
+
+WidgetList currentAddressControls(const Ui::CommSettings *ui)
+{
+    return {ui->pushButton_GetIpAddr, ui->lineEdit_CurrentIpAddr};
+}
+
+// The TCP group without its header and abort buttons.
+WidgetList tcpGroupControls(const Ui::CommSettings *ui)
+{
+    return {ui->label_ServerPort232,    ui->label_ServerPort485,   ui->label_TcpServerIp,
+            ui->pushButton_232Connect,  ui->pushButton_485Connect, ui->lineEdit_ServerPort232,
+            ui->lineEdit_ServerPort485, ui->lineEdit_TcpServerIp};
+}
+
+// What differs between the RS-232 and the RS-485 data port.
+struct DataPort
+{
+    QPushButton *connectButton;
+    QLineEdit *portEntry;
+    QPushButton *abortButton;
+    void (CommSettings::*connectSignal)(const QString &, int);
+    void (CommSettings::*disconnectSignal)();
+};
+
+CommSettings::eRoute_t otherDataRoute(CommSettings::eRoute_t route)
+{
+    return route == CommSettings::TCP232 ? CommSettings::TCP485 : CommSettings::TCP232;
+}
+
+DataPort dataPort(const Ui::CommSettings *ui, CommSettings::eRoute_t route)
+{
+    if (route == CommSettings::TCP232)
+        return {ui->pushButton_232Connect, ui->lineEdit_ServerPort232, ui->pushButton_Abort232,
+                &CommSettings::ConnectTcp232, &CommSettings::DisconnectTcp232};
+    return {ui->pushButton_485Connect, ui->lineEdit_ServerPort485, ui->pushButton_Abort485,
+            &CommSettings::ConnectTcp485, &CommSettings::DisconnectTcp485};
+}
+
+// The look of the panel after a route came up or went down: the route's
+// header, its button (an icon style sheet or a text) and the widgets it
+// enables and disables. Widgets in neither list keep their state.
+struct RouteLook
+{
+    QLabel *header = nullptr;
+    QPushButton *button = nullptr;
+    void (QPushButton::*setButtonLook)(const QString &) = nullptr;
+    QString buttonLook;
+    WidgetList enable;
+    WidgetList disable;
+};
+
+RouteLook routeLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bool up)
+{
+    RouteLook look;
+    switch (route) {
+    case CommSettings::TCP:
+        look.header = ui->label_TcpSettings;
+        look.button = ui->pushButton_TcpConnect;
+        look.setButtonLook = &QPushButton::setStyleSheet;
+        look.buttonLook = iconStyleSheet(up ? "ethernet_disconnect.png" : "ethernet.png");
+        look.enable = up ? currentAddressControls(ui) : usbControls(ui);
+        look.disable = up ? usbControls(ui) + tcpGroupControls(ui) : currentAddressControls(ui);
+        break;
+    case CommSettings::USB:
+        look.header = ui->label_USB_Settings;
+        look.button = ui->pushButton_UsbConnect;
+        look.setButtonLook = &QPushButton::setStyleSheet;
+        look.buttonLook = iconStyleSheet(up ? "usb_disconnect.png" : "usb_connect.png");
+        look.enable = up ? currentAddressControls(ui) : ethernetControls(ui);
+        look.disable = up ? ethernetControls(ui) + tcpGroupControls(ui) : currentAddressControls(ui);
+        break;
+    case CommSettings::TCP232:
+    case CommSettings::TCP485: {
+        const DataPort own = dataPort(ui, route);
+        const DataPort other = dataPort(ui, otherDataRoute(route));
+        look.header = ui->label_TCP2Settings;
+        look.button = own.connectButton;
+        look.setButtonLook = &QPushButton::setText;
+        look.buttonLook = up ? CommSettings::tr("Disconnect") : CommSettings::tr("Connect");
+        if (up) {
+            // A data port that is up keeps its own entry and button and the
+            // other port's abort button: that abort travels over this route.
+            look.enable = {ui->label_ServerPort232, ui->label_ServerPort485, ui->label_TcpServerIp,
+                           own.connectButton,       own.portEntry,           ui->lineEdit_TcpServerIp,
+                           other.abortButton};
+            look.disable = ethernetEntries(ui) + usbControls(ui) + currentAddressControls(ui) +
+                           WidgetList{other.connectButton, other.portEntry, own.abortButton};
+        } else {
+            look.enable = tcpGroupControls(ui) + WidgetList{own.abortButton};
+        }
+        break;
+    }
+    case CommSettings::Max:
+        break;
+    }
+    return look;
+}
+
+} // namespace
 
 CommSettings::CommSettings(QWidget *parent) : QWidget(parent), ui(new Ui::CommSettings)
 {
     ui->setupUi(this);
+    on_pushButton_RefreshCOM_clicked();
+
+    ui->lineEdit_ServerIp->setText(Load(KeyIp));
+    ui->lineEdit_ServerPort->setText(Load(KeyPort));
+    ui->lineEdit_TcpServerIp->setText(Load(KeyIpTcp));
+    ui->lineEdit_ServerPort232->setText(Load(KeyPort232));
+    ui->lineEdit_ServerPort485->setText(Load(KeyPort485));
 }
 
 CommSettings::~CommSettings()
@@ -11,24 +203,213 @@ CommSettings::~CommSettings()
     delete ui;
 }
 
-void CommSettings::SetUiConnectionStatus(eRoute_t, bool) {}
-void CommSettings::SetUiSelectedDeviceStatus(int) {}
-void CommSettings::SetCurrentIp(const QByteArray &) {}
-void CommSettings::SetTcpConnectButtonStatus(bool) {}
-void CommSettings::SetTcp232ConnectButtonStatus(bool) {}
-void CommSettings::SetTcp485ConnectButtonStatus(bool) {}
-QString CommSettings::Load(const QString &) { return QString(); }
-void CommSettings::Save(const QString &, const QString &) {}
-void CommSettings::on_pushButton_RefreshCOM_clicked() {}
-void CommSettings::on_pushButton_TcpConnect_clicked() {}
-void CommSettings::on_pushButton_UsbConnect_clicked() {}
-void CommSettings::on_pushButton_GetIpAddr_clicked() {}
-void CommSettings::on_lineEdit_ServerIp_editingFinished() {}
-void CommSettings::on_lineEdit_ServerPort_editingFinished() {}
-void CommSettings::on_pushButton_232Connect_clicked() {}
-void CommSettings::on_pushButton_485Connect_clicked() {}
-void CommSettings::on_lineEdit_ServerPort232_editingFinished() {}
-void CommSettings::on_lineEdit_ServerPort485_editingFinished() {}
-void CommSettings::on_lineEdit_TcpServerIp_editingFinished() {}
-void CommSettings::on_pushButton_Abort485_clicked() {}
-void CommSettings::on_pushButton_Abort232_clicked() {}
+void CommSettings::SetUiConnectionStatus(eRoute_t eRoute, bool ConnectionState)
+{
+    bool *flag = RouteFlag(eRoute);
+    if (!flag)
+        return;
+    *flag = ConnectionState;
+
+    const RouteLook look = routeLook(ui, eRoute, ConnectionState);
+    look.header->setStyleSheet(ConnectionState ? QStringLiteral("background-color:green")
+                                               : QStringLiteral("background-color:red"));
+    (look.button->*look.setButtonLook)(look.buttonLook);
+    setAllEnabled(look.enable, true);
+    setAllEnabled(look.disable, false);
+}
+
+void CommSettings::SetUiSelectedDeviceStatus(int eRoute)
+{
+    qDebug() << "State: " << eRoute;
+    if (eRoute == GsmModem)
+        qDebug() << "State3: " << eRoute;
+    if (eRoute != EthernetModem && eRoute != GsmModem)
+        return;
+
+    // The Ethernet modem is reached over TCP and USB, the GSM modem over the
+    // two data ports.
+    const WidgetList ethernetModel =
+        usbControls(ui) + currentAddressControls(ui) + ethernetControls(ui) + WidgetList{ui->label};
+    const WidgetList gsmModel =
+        tcpGroupControls(ui) +
+        WidgetList{ui->label_TCP2Settings, ui->pushButton_Abort232, ui->pushButton_Abort485};
+    setAllEnabled(ethernetModel, eRoute == EthernetModem);
+    setAllEnabled(gsmModel, eRoute == GsmModem);
+}
+
+void CommSettings::SetCurrentIp(const QByteArray &tstIpAddr)
+{
+    ui->lineEdit_CurrentIpAddr->setText(QString::fromUtf8(tstIpAddr));
+}
+
+void CommSettings::SetTcpConnectButtonStatus(bool bStatus)
+{
+    ui->pushButton_TcpConnect->setEnabled(bStatus);
+}
+
+void CommSettings::SetTcp232ConnectButtonStatus(bool bStatus)
+{
+    ui->pushButton_232Connect->setEnabled(bStatus);
+}
+
+void CommSettings::SetTcp485ConnectButtonStatus(bool bStatus)
+{
+    ui->pushButton_485Connect->setEnabled(bStatus);
+}
+
+// The store is opened for every call, so a value saved now is what every
+// later Load reads, in this run and the next.
+QString CommSettings::Load(const QString &Key)
+{
+    QSettings settings(QStringLiteral("Telvor"), QStringLiteral("Configurator"));
+    settings.beginGroup(QStringLiteral("Commsettings"));
+    const QString value = settings.value(Key).toString();
+    settings.endGroup();
+    return value;
+}
+
+void CommSettings::Save(const QString &Key, const QString &Data)
+{
+    QSettings settings(QStringLiteral("Telvor"), QStringLiteral("Configurator"));
+    settings.beginGroup(QStringLiteral("Commsettings"));
+    settings.setValue(Key, Data);
+    settings.endGroup();
+}
+
+bool *CommSettings::RouteFlag(eRoute_t eRoute)
+{
+    switch (eRoute) {
+    case TCP:
+        return &TcpConnectionStatus;
+    case USB:
+        return &UsbConnectionStatus;
+    case TCP232:
+        return &Tcp232ConnectionStatus;
+    case TCP485:
+        return &Tcp485ConnectionStatus;
+    case Max:
+        break;
+    }
+    return nullptr;
+}
+
+void CommSettings::CheckAddressEntry(QLineEdit *Entry, const QString &Key)
+{
+    if (isAcceptedAddress(Entry->text()))
+        Save(Key, Entry->text());
+    else
+        Entry->setText(Load(Key));
+}
+
+void CommSettings::CheckPortEntry(QLineEdit *Entry, const QString &Key)
+{
+    if (isAcceptedPort(Entry->text())) {
+        qDebug() << "Port Editing finished" << Entry->text();
+        Save(Key, Entry->text());
+    } else {
+        Entry->setText(Load(Key));
+    }
+}
+
+void CommSettings::on_pushButton_RefreshCOM_clicked()
+{
+    qDebug() << "Refreshed Com ports ";
+    ui->comboBox_COMPorts->clear();
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &port : ports)
+        ui->comboBox_COMPorts->addItem(tr("%1(%2)").arg(port.portName(), port.description()));
+}
+
+void CommSettings::on_pushButton_TcpConnect_clicked()
+{
+    qDebug() << " Tcp state :" << TcpConnectionStatus;
+    // An ETHERNET or USB route blocks a new configuration-service route.
+    if (TcpConnectionStatus || UsbConnectionStatus) {
+        if (TcpConnectionStatus)
+            emit DisconnectTcp();
+        return;
+    }
+    emit ConnectTcp(ui->lineEdit_ServerIp->text(), portNumber(ui->lineEdit_ServerPort->text()));
+}
+
+void CommSettings::on_pushButton_UsbConnect_clicked()
+{
+    if (TcpConnectionStatus || UsbConnectionStatus) {
+        if (UsbConnectionStatus)
+            emit DisconnectComPort();
+        return;
+    }
+    // Items read "name(description)"; the port is found again by its name.
+    const QString portName = ui->comboBox_COMPorts->currentText().section(QLatin1Char('('), 0, 0);
+    emit ConnectComPort(QSerialPortInfo(portName));
+}
+
+void CommSettings::on_pushButton_GetIpAddr_clicked()
+{
+    emit WriteData(
+        TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdCurrentIPAddr]));
+}
+
+void CommSettings::DataPortConnectClicked(eRoute_t eRoute)
+{
+    const DataPort port = dataPort(ui, eRoute);
+    if (eRoute == TCP485)
+        qDebug() << " Tcp 485 state :" << Tcp485ConnectionStatus;
+    qDebug() << " Tcp 232 state :" << Tcp232ConnectionStatus;
+
+    // Stays disabled until the main window reports a route state, so a slow
+    // connection attempt cannot be requested twice.
+    port.connectButton->setEnabled(false);
+
+    if (TcpConnectionStatus || UsbConnectionStatus || Tcp232ConnectionStatus || Tcp485ConnectionStatus) {
+        if (*RouteFlag(eRoute))
+            emit(this->*port.disconnectSignal)();
+        return;
+    }
+    emit(this->*port.connectSignal)(ui->lineEdit_TcpServerIp->text(), portNumber(port.portEntry->text()));
+}
+
+void CommSettings::on_lineEdit_ServerIp_editingFinished()
+{
+    CheckAddressEntry(ui->lineEdit_ServerIp, KeyIp);
+}
+
+void CommSettings::on_lineEdit_ServerPort_editingFinished()
+{
+    CheckPortEntry(ui->lineEdit_ServerPort, KeyPort);
+}
+
+void CommSettings::on_pushButton_232Connect_clicked()
+{
+    DataPortConnectClicked(TCP232);
+}
+
+void CommSettings::on_pushButton_485Connect_clicked()
+{
+    DataPortConnectClicked(TCP485);
+}
+
+void CommSettings::on_lineEdit_ServerPort232_editingFinished()
+{
+    CheckPortEntry(ui->lineEdit_ServerPort232, KeyPort232);
+}
+
+void CommSettings::on_lineEdit_ServerPort485_editingFinished()
+{
+    CheckPortEntry(ui->lineEdit_ServerPort485, KeyPort485);
+}
+
+void CommSettings::on_lineEdit_TcpServerIp_editingFinished()
+{
+    CheckAddressEntry(ui->lineEdit_TcpServerIp, KeyIpTcp);
+}
+
+void CommSettings::on_pushButton_Abort485_clicked()
+{
+    emit AbortTcp485();
+}
+
+void CommSettings::on_pushButton_Abort232_clicked()
+{
+    emit AbortTcp232();
+}

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QWidget>
 
+class QLineEdit;
+
 namespace Ui {
 class CommSettings;
 }
@@ -67,6 +69,16 @@ private slots:
     void on_pushButton_Abort232_clicked();
 
 private:
+    // One rule for both address entries, one for the three port entries: an
+    // accepted text is saved as typed, a rejected one silently shows the saved
+    // value again.
+    void CheckAddressEntry(QLineEdit *Entry, const QString &Key);
+    void CheckPortEntry(QLineEdit *Entry, const QString &Key);
+    // The RS-232 and RS-485 connect buttons; eRoute is TCP232 or TCP485.
+    void DataPortConnectClicked(eRoute_t eRoute);
+    // The flag of a route, or null for Max and other values.
+    bool *RouteFlag(eRoute_t eRoute);
+
     Ui::CommSettings *ui;
     bool TcpConnectionStatus = false;
     bool Tcp232ConnectionStatus = false;

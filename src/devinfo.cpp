@@ -1,11 +1,29 @@
+// The information window: one read-only entry per value of an information
+// record, in record order. The reply handler creates one window per reply and
+// deletes it once the window has announced its closing.
 #include "devinfo.h"
 #include "ui_devinfo.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 
-DevInfo::DevInfo(const QList<QByteArray> &, QWidget *parent) : QDialog(parent), ui(new Ui::DevInfo)
+#include <iterator>
+
+DevInfo::DevInfo(const QList<QByteArray> &ParamList, QWidget *parent) : DevInfo(parent)
 {
-    ui->setupUi(this);
+    QLineEdit *const entries[] = {
+        ui->lineEdit_SerialNum,        ui->lineEdit_MacAddr,           ui->lineEdit_ProductType,
+        ui->lineEdit_ProductSubType,   ui->lineEdit_VersionMajorApp,   ui->lineEdit_VersionMinorApp,
+        ui->lineEdit_BoardType,        ui->lineEdit_VersionMajorBoard, ui->lineEdit_VersionMinorBoard,
+        ui->lineEdit_VersionParameter,
+    };
+    // A short record fills what it has and leaves the other entries empty;
+    // values after the tenth are not shown.
+    const int shown = qMin(ParamList.size(), int(std::size(entries)));
+    for (int i = 0; i < shown; ++i) {
+        entries[i]->setText(QString::fromUtf8(ParamList.at(i)));
+        entries[i]->setCursorPosition(0); // a value wider than its entry shows its start
+    }
 }
 
 DevInfo::DevInfo(QWidget *parent) : QDialog(parent), ui(new Ui::DevInfo)

@@ -9,9 +9,12 @@
 
 #include <QDebug>
 #include <QIcon>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <iterator>
 
 const QString TelvorConfigurator::SocketErrString[24] = {
     QStringLiteral("ConnectionRefusedError"),
@@ -142,6 +145,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
     connect(ui->actionPING, &QAction::triggered, this, &TelvorConfigurator::Ping_Triggered);
     connect(ui->actionEthernet_Modem, &QAction::triggered, this, &TelvorConfigurator::EthernetModem_Triggered);
     connect(ui->actionGSM_Modem, &QAction::triggered, this, &TelvorConfigurator::GSMModem_Triggered);
+    setUpReceivePath();
 
     if (DeviceChoice == 1) {
         newCommSetting.SetUiSelectedDeviceStatus(1);
@@ -154,6 +158,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
 
 TelvorConfigurator::~TelvorConfigurator()
 {
+
     delete ui;
     delete pTcpSocket;
     delete pTcp232Socket;
@@ -310,43 +315,544 @@ void TelvorConfigurator::setModelActions(bool enabled)
 }
 
 // ---------------------------------------------------------------------------
-// Route channels, receive path and supervision: built with the device link.
+// Route channels, receive path and supervision
+//
+// The three TCP routes share one open and one close; the two data ports share
+// their connected, disconnected, state, error, receive and time-out handling;
+// all four routes share one receive path. The named slots call into these and
+// keep visible what differs per route.
 // ---------------------------------------------------------------------------
 
-void TelvorConfigurator::openSerialPort(const QString &) {}
-void TelvorConfigurator::OpenComPort(const QSerialPortInfo &) {}
-void TelvorConfigurator::CloseComPort() {}
-void TelvorConfigurator::OpenTcpCommunication(const QString &, int) {}
-void TelvorConfigurator::CloseTcpCommunication() {}
-void TelvorConfigurator::OpenTcp232Communication(const QString &, int) {}
-void TelvorConfigurator::CloseTcp232Communication() {}
-void TelvorConfigurator::OpenTcp485Communication(const QString &, int) {}
-void TelvorConfigurator::CloseTcp485Communication() {}
-void TelvorConfigurator::AbortTcp232Communication() {}
-void TelvorConfigurator::AbortTcp485Communication() {}
-void TelvorConfigurator::TcpConnected() {}
-void TelvorConfigurator::TcpDisconnected() {}
-void TelvorConfigurator::TcpDataReceived() {}
-void TelvorConfigurator::TcpDataTransmitted(qint64) {}
-void TelvorConfigurator::TcpError(QAbstractSocket::SocketError) {}
-void TelvorConfigurator::connectionLost() {}
-void TelvorConfigurator::Tcp232Connected() {}
-void TelvorConfigurator::Tcp232Disconnected() {}
-void TelvorConfigurator::Tcp232DataReceived() {}
-void TelvorConfigurator::Tcp232DataTransmitted(qint64) {}
-void TelvorConfigurator::Tcp232Error(QAbstractSocket::SocketError) {}
-void TelvorConfigurator::Tcp232StateChanged(QAbstractSocket::SocketState) {}
-void TelvorConfigurator::Tcp485Connected() {}
-void TelvorConfigurator::Tcp485Disconnected() {}
-void TelvorConfigurator::Tcp485DataReceived() {}
-void TelvorConfigurator::Tcp485DataTransmitted(qint64) {}
-void TelvorConfigurator::Tcp485Error(QAbstractSocket::SocketError) {}
-void TelvorConfigurator::Tcp485StateChanged(QAbstractSocket::SocketState) {}
-void TelvorConfigurator::SerialReceived() {}
-void TelvorConfigurator::SerialErrorHandle(QSerialPort::SerialPortError) {}
-void TelvorConfigurator::TimerTimeoutUsbState() {}
-void TelvorConfigurator::TimerTimeoutTcpState() {}
-void TelvorConfigurator::TimerTimeoutTcp232State() {}
-void TelvorConfigurator::TimerTimeoutTcp485State() {}
-void TelvorConfigurator::TimerTcpReading() {}
-void TelvorConfigurator::TimerServerFull() {}
+// Names of the platform's error values. Values outside the tables (a newer Qt,
+// or the unknown error -1) get the generic name.
+static QString socketErrorName(QAbstractSocket::SocketError err)
+{
+    const int index = int(err);
+    if (index < 0 || index >= int(std::size(TelvorConfigurator::SocketErrString)))
+        return QStringLiteral("UnknownSocketError");
+    return TelvorConfigurator::SocketErrString[index];
+}
+
+static QString serialErrorName(QSerialPort::SerialPortError error)
+{
+    const int index = int(error);
+    if (index < 0 || index >= int(std::size(TelvorConfigurator::SerialErrString)))
+        return QStringLiteral("UnknownError");
+    return TelvorConfigurator::SerialErrString[index];
+}
+
+static bool isDataPort(CommSettings::eRoute_t route)
+{
+    return route == CommSettings::TCP232 || route == CommSettings::TCP485;
+}
+
+void TelvorConfigurator::setUpReceivePath()
+{
+    for (int route = CommSettings::TCP; route < CommSettings::Max; ++route) {
+        connect(&RouteFrames[route], &FrameAssembler::partialFrameDropped, this, [this, route] {
+            reportReceiveFailure(CommSettings::eRoute_t(route), TransparentConfig::err_EndChr);
+        });
+    }
+}
+
+void TelvorConfigurator::disconnectChannels()
+{
+    // Deleting a connected socket reports its disconnect; the window is then
+    // half destroyed and must no longer hear it.
+    const QList<QObject *> sources = {pTcpSocket,     pTcp232Socket,     pTcp485Socket,     pSerial,
+                                      pTimerTcpState, pTimerTcp232State, pTimerTcp485State, pTimerTcpReading,
+                                      pTimerUsbState, pTimerServerFull};
+    for (QObject *source : sources) {
+        if (source)
+            source->disconnect(this);
+    }
+}
+
+QIODevice *TelvorConfigurator::routeChannel(CommSettings::eRoute_t route) const
+{
+    if (route == CommSettings::USB)
+        return pSerial;
+    return routeSocket(route);
+}
+
+QTimer *TelvorConfigurator::routeStateTimer(CommSettings::eRoute_t route) const
+{
+    switch (route) {
+    case CommSettings::TCP:
+        return pTimerTcpState;
+    case CommSettings::USB:
+        return pTimerUsbState;
+    case CommSettings::TCP232:
+        return pTimerTcp232State;
+    case CommSettings::TCP485:
+        return pTimerTcp485State;
+    default:
+        return nullptr;
+    }
+}
+
+bool &TelvorConfigurator::dataPortSucceed(CommSettings::eRoute_t route)
+{
+    Q_ASSERT(isDataPort(route));
+    return route == CommSettings::TCP232 ? Tcp232ConnectionSucceed : Tcp485ConnectionSucceed;
+}
+
+// --- serial route -----------------------------------------------------------
+
+void TelvorConfigurator::OpenComPort(const QSerialPortInfo &port)
+{
+    QString location = port.systemLocation();
+    if (location.isEmpty())
+        location = QStringLiteral("/dev/") + port.portName();
+    openSerialPort(location);
+}
+
+void TelvorConfigurator::openSerialPort(const QString &systemLocation)
+{
+    if (ConnectionStatus > CommSettings::USB) {
+        // A port still waiting for its first answer is opened anew.
+        if (pSerial->isOpen())
+            pSerial->close();
+        RouteFrames[CommSettings::USB].clear();
+        SerialFailureReported = false;
+        pSerial->setPortName(systemLocation);
+        pSerial->setBaudRate(QSerialPort::Baud115200, QSerialPort::AllDirections);
+        pSerial->open(QIODevice::ReadWrite);
+    }
+    if (!pSerial->isOpen())
+        return; // a failed open is reported through SerialErrorHandle
+    CheckAndSendData(*pSerial, TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadAll]));
+    pTimerUsbState->start(CONNECTION_TIMEOUT_MS);
+    UsbConnectionSucceed = true;
+    newTransparentConfig.SetUSBSettings(true);
+}
+
+void TelvorConfigurator::CloseComPort()
+{
+    // Closing a port that is not open would itself raise an error.
+    if (pSerial->isOpen())
+        pSerial->close();
+    RouteFrames[CommSettings::USB].clear();
+    pTimerUsbState->stop();
+    ConnectionStatus = CommSettings::Max;
+    newTransparentConfig.setDisabled(true);
+    newCommSetting.SetUiConnectionStatus(CommSettings::USB, false);
+    ui->actionGET_INFO->setEnabled(false);
+    ui->actionRESTART_DEVICE->setEnabled(false);
+    SetStatusBarText(tr("Disconnected from USB"), 1000);
+    setModelActions(true);
+}
+
+void TelvorConfigurator::SerialErrorHandle(QSerialPort::SerialPortError error)
+{
+    // A failing port (a pulled cable, a hung-up line) keeps reporting errors
+    // while it is open: close it first, then tell the user once. Later errors
+    // only name themselves on the status bar until the port is opened again.
+    if (error != QSerialPort::NoError && !SerialFailureReported) {
+        SerialFailureReported = true;
+        const QString text = pSerial->errorString();
+        if (pSerial->isOpen())
+            CloseComPort();
+        QMessageBox::critical(this, tr("Critical Error"), text, QMessageBox::Ok);
+    }
+    SetStatusBarText(serialErrorName(error), 1000);
+}
+
+void TelvorConfigurator::SerialReceived()
+{
+    qDebug() << "UsbConnectionSucceed:" << UsbConnectionSucceed;
+    if (UsbConnectionSucceed && ConnectionStatus != CommSettings::USB) {
+        // The first answer makes USB the active route; a connection of the
+        // configuration service gives way to it.
+        pTcpSocket->abort();
+        pTimerUsbState->stop();
+        ConnectionStatus = CommSettings::USB;
+        SetStatusBarText(tr("Connected %1").arg(pSerial->portName()), 5000);
+        newCommSetting.SetUiConnectionStatus(CommSettings::USB, true);
+        newTransparentConfig.setEnabled(true);
+        newTransparentConfig.SetUSBSettings(true);
+        ui->actionGET_INFO->setEnabled(true);
+        ui->actionRESTART_DEVICE->setEnabled(true);
+        setModelActions(false);
+    }
+    receiveFrames(CommSettings::USB);
+}
+
+void TelvorConfigurator::TimerTimeoutUsbState()
+{
+    qDebug() << "Usb:false";
+    SetStatusBarText(tr("Cannot connect over USB"), 1000);
+    UsbConnectionSucceed = false;
+    if (pSerial->isOpen())
+        pSerial->close();
+    RouteFrames[CommSettings::USB].clear();
+    pTimerUsbState->stop();
+}
+
+// --- TCP routes: open and close -----------------------------------------------
+
+void TelvorConfigurator::openTcpRoute(CommSettings::eRoute_t route, const QString &Ip, int Port)
+{
+    QTcpSocket *socket = routeSocket(route);
+    qDebug() << QStringLiteral("ConnectionStatus:%1 pTcpSocket->state:%2")
+                    .arg(int(ConnectionStatus))
+                    .arg(int(socket->state()))
+             << Ip << Port;
+    if (ConnectionStatus != CommSettings::Max)
+        return; // one route at a time
+    if (socket->state() == QAbstractSocket::ConnectedState) {
+        if (route == CommSettings::TCP)
+            TcpConnected();
+        else
+            dataPortConnected(route);
+        return;
+    }
+    socket->abort();
+    RouteFrames[route].clear();
+    socket->connectToHost(Ip, quint16(Port), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+}
+
+void TelvorConfigurator::closeTcpRoute(CommSettings::eRoute_t route)
+{
+    QTcpSocket *socket = routeSocket(route);
+    socket->disconnectFromHost();
+    socket->close();
+}
+
+void TelvorConfigurator::OpenTcpCommunication(const QString &Ip, int Port)
+{
+    openTcpRoute(CommSettings::TCP, Ip, Port);
+}
+
+void TelvorConfigurator::OpenTcp232Communication(const QString &Ip, int Port)
+{
+    openTcpRoute(CommSettings::TCP232, Ip, Port);
+}
+
+void TelvorConfigurator::OpenTcp485Communication(const QString &Ip, int Port)
+{
+    openTcpRoute(CommSettings::TCP485, Ip, Port);
+}
+
+void TelvorConfigurator::CloseTcpCommunication()
+{
+    closeTcpRoute(CommSettings::TCP);
+}
+
+void TelvorConfigurator::CloseTcp232Communication()
+{
+    closeTcpRoute(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::CloseTcp485Communication()
+{
+    closeTcpRoute(CommSettings::TCP485);
+}
+
+// --- configuration-service route ------------------------------------------------
+
+void TelvorConfigurator::TcpConnected()
+{
+    RouteFrames[CommSettings::TCP].clear();
+    CheckAndSendData(*pTcpSocket, TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadAll]));
+    TcpConnectionSucceed = true;
+    pTimerTcpState->start(CONNECTION_TIMEOUT_MS);
+    newTransparentConfig.SetETHSettings(true);
+    setModelActions(false);
+}
+
+void TelvorConfigurator::TcpDisconnected()
+{
+    RouteFrames[CommSettings::TCP].clear();
+    // A closed socket waits for no answer; a late time-out would abort the
+    // next connection attempt.
+    pTimerTcpState->stop();
+    setCommandActions(false);
+    newTransparentConfig.setDisabled(true);
+    SetStatusBarText(tr("Disconnected from TCP"), 1000);
+    newCommSetting.SetUiConnectionStatus(CommSettings::TCP, false);
+    ConnectionStatus = CommSettings::Max;
+    setModelActions(true);
+}
+
+void TelvorConfigurator::TcpDataReceived()
+{
+    qDebug() << "TcpConnectionSucceed:" << TcpConnectionSucceed;
+    if (TcpConnectionSucceed && ConnectionStatus != CommSettings::TCP) {
+        // The first answer after the connect makes TCP the active route.
+        pTimerTcpState->stop();
+        ConnectionStatus = CommSettings::TCP;
+        SetStatusBarText(tr("Tcp Connected"), 1000);
+        setCommandActions(true);
+        newCommSetting.SetUiConnectionStatus(CommSettings::TCP, true);
+        newTransparentConfig.setEnabled(true);
+        newTransparentConfig.SetETHSettings(true);
+    }
+    receiveFrames(CommSettings::TCP);
+}
+
+void TelvorConfigurator::TcpError(QAbstractSocket::SocketError err)
+{
+    showSocketError(CommSettings::TCP, err);
+}
+
+void TelvorConfigurator::TcpDataTransmitted(qint64 Bytes)
+{
+    qDebug() << Bytes << " Byte Data transmitted ";
+}
+
+void TelvorConfigurator::connectionLost()
+{
+    qDebug() << "Connection lost.";
+}
+
+void TelvorConfigurator::TimerTimeoutTcpState()
+{
+    qDebug() << " TCP false";
+    pTcpSocket->abort();
+    TcpConnectionSucceed = false;
+    pTimerTcpState->stop();
+}
+
+void TelvorConfigurator::showSocketError(CommSettings::eRoute_t route, QAbstractSocket::SocketError err)
+{
+    // Only the configuration service names a network error as a closed server.
+    if (route == CommSettings::TCP && err == QAbstractSocket::NetworkError)
+        SetStatusBarText(tr("Connection closed by server."), 3000);
+    else
+        SetStatusBarText(socketErrorName(err), 3000);
+}
+
+// --- data-port routes -------------------------------------------------------------
+
+void TelvorConfigurator::dataPortConnected(CommSettings::eRoute_t route)
+{
+    RouteFrames[route].clear();
+    dataPortSucceed(route) = true;
+    pTimerTcpReading->start(SEND_READING_DATA);
+    routeStateTimer(route)->start(CONNECTION_TIMEOUT_MS);
+    pTimerServerFull->start(SERVER_FULL_TIMEOUT_MS);
+    if (ConnectionStatus == route)
+        return;
+    ConnectionStatus = route;
+    SetStatusBarText(route == CommSettings::TCP232 ? tr("Tcp 232 Port Connected") : tr("Tcp 485 Port Connected"), 1000);
+    setCommandActions(true);
+    newCommSetting.SetUiConnectionStatus(route, true);
+    newTransparentConfig.setEnabled(true);
+    if (route == CommSettings::TCP232)
+        newTransparentConfig.Set232Settings(true);
+    else
+        newTransparentConfig.Set485Settings(true);
+    setModelActions(false);
+}
+
+void TelvorConfigurator::dataPortDisconnected(CommSettings::eRoute_t route)
+{
+    RouteFrames[route].clear();
+    setCommandActions(false);
+    newTransparentConfig.setDisabled(true);
+    SetStatusBarText(route == CommSettings::TCP232 ? tr("Disconnected from TCP 232 Port")
+                                                   : tr("Disconnected from TCP 485 Port"),
+                     1000);
+    newCommSetting.SetUiConnectionStatus(route, false);
+    ConnectionStatus = CommSettings::Max;
+    dataPortSucceed(route) = false;
+    routeStateTimer(route)->stop();
+    // The page keeps the RS-485 settings until the next route prepares it.
+    if (route == CommSettings::TCP232)
+        newTransparentConfig.Set232Settings(false);
+    setModelActions(true);
+}
+
+void TelvorConfigurator::dataPortStateChanged(CommSettings::eRoute_t route, QAbstractSocket::SocketState state)
+{
+    if (state == QAbstractSocket::ConnectedState) {
+        qDebug() << "Bağlantı başarılı.";
+    } else if (state == QAbstractSocket::UnconnectedState && !dataPortSucceed(route)) {
+        // Unconnected without ever having connected: the attempt failed. A
+        // normal disconnect arrives here while the flag is still set.
+        qDebug() << "Bağlantı başarısız.";
+        newCommSetting.SetUiConnectionStatus(route, false);
+        QMessageBox::warning(this, tr("Uyarı !"), tr("Bağlantı Sağlanamadı. IP ve Port Adresinizi Kontrol Edin."),
+                             QMessageBox::Ok);
+    }
+}
+
+void TelvorConfigurator::dataPortReceived(CommSettings::eRoute_t route)
+{
+    // Any data counts as an answer.
+    routeStateTimer(route)->stop();
+    receiveFrames(route);
+}
+
+void TelvorConfigurator::dataPortSilent(CommSettings::eRoute_t route)
+{
+    qDebug() << (route == CommSettings::TCP232 ? " TCP 232 false" : " TCP 485 false");
+    QMessageBox::warning(this, tr("Uyarı !"), tr("Cihazdan veri alınamadı !"), QMessageBox::Ok);
+    routeStateTimer(route)->stop();
+}
+
+void TelvorConfigurator::closeOtherDataPort(CommSettings::eRoute_t closedRoute)
+{
+    // The device closes one data port on request over the other one.
+    if (closedRoute == CommSettings::TCP232) {
+        qDebug() << "232 Port Closed";
+        CheckAndSendData(*pTcp485Socket,
+                         TransparentConfig::AT_Command_Formatter(TrpCfgCmdGSMTexts[TransparentConfig::eId232ComClose]));
+        SetStatusBarText(tr("Tcp 232 Port Closed"), 1000);
+    } else {
+        qDebug() << "485 Port Closed";
+        CheckAndSendData(*pTcp232Socket,
+                         TransparentConfig::AT_Command_Formatter(TrpCfgCmdGSMTexts[TransparentConfig::eId485ComClose]));
+        SetStatusBarText(tr("Tcp 485 Port Closed"), 1000);
+    }
+}
+
+void TelvorConfigurator::Tcp232Connected()
+{
+    dataPortConnected(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::Tcp485Connected()
+{
+    dataPortConnected(CommSettings::TCP485);
+}
+
+void TelvorConfigurator::Tcp232Disconnected()
+{
+    dataPortDisconnected(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::Tcp485Disconnected()
+{
+    dataPortDisconnected(CommSettings::TCP485);
+}
+
+void TelvorConfigurator::Tcp232StateChanged(QAbstractSocket::SocketState SocketState)
+{
+    dataPortStateChanged(CommSettings::TCP232, SocketState);
+}
+
+void TelvorConfigurator::Tcp485StateChanged(QAbstractSocket::SocketState SocketState)
+{
+    dataPortStateChanged(CommSettings::TCP485, SocketState);
+}
+
+void TelvorConfigurator::Tcp232Error(QAbstractSocket::SocketError err)
+{
+    showSocketError(CommSettings::TCP232, err);
+}
+
+void TelvorConfigurator::Tcp485Error(QAbstractSocket::SocketError err)
+{
+    showSocketError(CommSettings::TCP485, err);
+}
+
+void TelvorConfigurator::Tcp232DataReceived()
+{
+    dataPortReceived(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::Tcp485DataReceived()
+{
+    dataPortReceived(CommSettings::TCP485);
+}
+
+void TelvorConfigurator::Tcp232DataTransmitted(qint64 Bytes)
+{
+    qDebug() << Bytes << " Byte Data transmitted ";
+}
+
+void TelvorConfigurator::Tcp485DataTransmitted(qint64 Bytes)
+{
+    qDebug() << Bytes << " Byte Data transmitted ";
+}
+
+void TelvorConfigurator::AbortTcp232Communication()
+{
+    closeOtherDataPort(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::AbortTcp485Communication()
+{
+    closeOtherDataPort(CommSettings::TCP485);
+}
+
+void TelvorConfigurator::TimerTimeoutTcp232State()
+{
+    dataPortSilent(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::TimerTimeoutTcp485State()
+{
+    dataPortSilent(CommSettings::TCP485);
+}
+
+void TelvorConfigurator::TimerTcpReading()
+{
+    // The record is asked for only if the data port is still the active route.
+    if (isDataPort(ConnectionStatus)) {
+        qDebug() << (ConnectionStatus == CommSettings::TCP485 ? "Data send from 485" : "Data send from 232");
+        CheckAndSendData(*routeSocket(ConnectionStatus),
+                         TransparentConfig::AT_Command_Formatter(TrpCfgCmdGSMTexts[TransparentConfig::eIdGSMReadAll]));
+    }
+    pTimerTcpReading->stop();
+}
+
+void TelvorConfigurator::TimerServerFull()
+{
+    // A device whose data port is taken accepts the connection and closes it
+    // at once; eight seconds on, the route tells which happened.
+    if (ConnectionStatus == CommSettings::Max)
+        SetStatusBarText(tr("Server can have connection Check server"), 1000);
+    else
+        SetStatusBarText(tr("Connected Succesfully"), 1000);
+    pTimerServerFull->stop();
+}
+
+// --- receive path -------------------------------------------------------------------
+
+void TelvorConfigurator::receiveFrames(CommSettings::eRoute_t route)
+{
+    QIODevice *channel = routeChannel(route);
+    const QByteArray bytes = channel->readAll();
+    if (isDataPort(route))
+        qDebug() << bytes;
+    const QList<Framing::Piece> pieces = RouteFrames[route].append(bytes);
+    for (const Framing::Piece &piece : pieces) {
+        // A reply may close the channel (a restart acknowledgement does): what
+        // came with it goes with the channel.
+        if (!channel->isOpen())
+            break;
+        if (piece.kind == Framing::Piece::Dropped) {
+            reportReceiveFailure(route, TransparentConfig::err_EndChr);
+            continue;
+        }
+        QByteArray frame = piece.bytes;
+        const TransparentConfig::TrpErr_t result = newTransparentConfig.Receive_Callback(frame, pStaticIpWindow);
+        if (result != TransparentConfig::err_OK)
+            reportReceiveFailure(route, result);
+    }
+}
+
+void TelvorConfigurator::reportReceiveFailure(CommSettings::eRoute_t route, TransparentConfig::TrpErr_t result)
+{
+    Q_ASSERT(result > TransparentConfig::err_OK && result < TransparentConfig::err_Max);
+    const QString &name = TransparentConfig::TrpErrString[result];
+    switch (route) {
+    case CommSettings::TCP:
+        SetStatusBarText(tr("TCPDataReceived Error :%1").arg(name), 3000);
+        break;
+    case CommSettings::TCP232:
+        SetStatusBarText(tr("TCP232DataReceived Error :%1").arg(name), 3000);
+        break;
+    case CommSettings::TCP485:
+        SetStatusBarText(tr("TCP485DataReceived Error :%1").arg(name), 3000);
+        break;
+    case CommSettings::USB:
+        SetStatusBarText(tr("SerialReceived Error : %1").arg(name), 1000);
+        break;
+    default:
+        break;
+    }
+}

@@ -10,6 +10,7 @@
 // It carries the device commands of its menu and opens the network window.
 
 #include "commsettings.h"
+#include "frameassembler.h"
 #include "transparentconfig.h"
 
 #include <QAbstractSocket>
@@ -21,8 +22,8 @@
 
 class QTcpSocket;
 class QTimer;
+class QIODevice;
 class StaticIpConfig;
-class FrameAssembler;
 
 namespace Ui {
 class TelvorConfigurator;
@@ -104,6 +105,27 @@ private:
     void setCommandActions(bool enabled);
     void setModelActions(bool enabled);
 
+    void setUpReceivePath();
+    void disconnectChannels();
+
+    // Route channels: one implementation for the routes that behave alike.
+    QIODevice *routeChannel(CommSettings::eRoute_t route) const;
+    QTimer *routeStateTimer(CommSettings::eRoute_t route) const;
+    bool &dataPortSucceed(CommSettings::eRoute_t route);
+    void openTcpRoute(CommSettings::eRoute_t route, const QString &Ip, int Port);
+    void closeTcpRoute(CommSettings::eRoute_t route);
+    void dataPortConnected(CommSettings::eRoute_t route);
+    void dataPortDisconnected(CommSettings::eRoute_t route);
+    void dataPortStateChanged(CommSettings::eRoute_t route, QAbstractSocket::SocketState state);
+    void dataPortSilent(CommSettings::eRoute_t route);
+    void dataPortReceived(CommSettings::eRoute_t route);
+    void showSocketError(CommSettings::eRoute_t route, QAbstractSocket::SocketError err);
+    void closeOtherDataPort(CommSettings::eRoute_t closedRoute);
+
+    // Receive path: channel -> frame assembler -> Receive_Callback.
+    void receiveFrames(CommSettings::eRoute_t route);
+    void reportReceiveFailure(CommSettings::eRoute_t route, TransparentConfig::TrpErr_t result);
+
     Ui::TelvorConfigurator *ui;
     CommSettings newCommSetting;
     CommSettings::eRoute_t ConnectionStatus;
@@ -126,4 +148,9 @@ private:
     const int CONNECTION_TIMEOUT_MS = 10000;
     const int SERVER_FULL_TIMEOUT_MS = 8000;
     const int SEND_READING_DATA = 500;
+
+    // One reassembly buffer per route, indexed by CommSettings::eRoute_t.
+    FrameAssembler RouteFrames[CommSettings::Max];
+    // A serial failure is reported by one box until the port is opened again.
+    bool SerialFailureReported = false;
 };

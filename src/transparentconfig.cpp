@@ -1,9 +1,81 @@
+// The configuration page's own rules: which widgets are open on which route,
+// the units of the silent-interval and command-interval boxes, the rounding
+// and refusing of edits, and the three buttons that read and write the whole
+// port record.
+//
+// Every rule is written once against a PortUi (one port's widgets and stored
+// values) and the named RS-485 / RS-232 slots only choose the port. Requests
+// leave the page through WriteData; the reply handler fills the widgets and
+// relies on PortCheck485/PortCheck232 being set before it moves an enable box.
+
 #include "transparentconfig.h"
 #include "ui_transparentconfig.h"
+
+#include <QComboBox>
+#include <QDebug>
+#include <QMessageBox>
+#include <QSpinBox>
 
 TransparentConfig::TransparentConfig(QWidget *parent) : QWidget(parent), ui(new Ui::TransparentConfig)
 {
     ui->setupUi(this);
+
+    PortUi &p485 = Ports[int(eRoute_Serial_t::e485)];
+    p485.Enable = ui->comboBox_Enable_485;
+    p485.Port = ui->spinBox_Port_485;
+    p485.EthTimeout = ui->spinBox_EthTimeout_485;
+    p485.ModbusTimeout = ui->spinBox_ModbusTimeout_485;
+    p485.SilentInterval = ui->spinBox_SilentInterval_485;
+    p485.Mod = ui->comboBox_Mod_485;
+    p485.Datab = ui->comboBox_Datab_485;
+    p485.Parityb = ui->comboBox_Parityb_485;
+    p485.Stopb = ui->comboBox_Stopb_485;
+    p485.Baud = ui->comboBox_Baud_485;
+    p485.RetryCount = ui->spinBox_RetryCount_485;
+    p485.IntervalTime = ui->spinBox_IntervalTime_485;
+    p485.PingInterval = ui->spinBox_485_Ping_Interval;
+    p485.WaitingMs = &WaitingMs_485;
+    p485.WaitingChr = &WaitingChr_485;
+    p485.TcpPort = &TcpPort_485;
+    p485.OtherTcpPort = &TcpPort_232;
+    p485.TrpMod = &TrpMod_485;
+    p485.PortCheck = &PortCheck485;
+    p485.CarrierRoute = eTCP485;
+    p485.Name = QStringLiteral("485");
+
+    PortUi &p232 = Ports[int(eRoute_Serial_t::e232)];
+    p232.Enable = ui->comboBox_Enable_232;
+    p232.Port = ui->spinBox_Port_232;
+    p232.EthTimeout = ui->spinBox_EthTimeout_232;
+    p232.ModbusTimeout = ui->spinBox_ModbusTimeout_232;
+    p232.SilentInterval = ui->spinBox_SilentInterval_232;
+    p232.Mod = ui->comboBox_Mod_232;
+    p232.Datab = ui->comboBox_Datab_232;
+    p232.Parityb = ui->comboBox_Parityb_232;
+    p232.Stopb = ui->comboBox_Stopb_232;
+    p232.Baud = ui->comboBox_Baud_232;
+    p232.RetryCount = ui->spinBox_RetryCount_232;
+    p232.IntervalTime = ui->spinBox_IntervalTime_232;
+    p232.PingInterval = ui->spinBox_232_Ping_Interval;
+    p232.WaitingMs = &WaitingMs_232;
+    p232.WaitingChr = &WaitingChr_232;
+    p232.TcpPort = &TcpPort_232;
+    p232.OtherTcpPort = &TcpPort_485;
+    p232.TrpMod = &TrpMod_232;
+    p232.PortCheck = &PortCheck232;
+    p232.CarrierRoute = eTCP232;
+    p232.Name = QStringLiteral("232");
+
+    for (const PortUi &p : Ports) {
+        Q_ASSERT(p.Enable->currentIndex() <= EnableIndexMax);
+        Q_ASSERT(p.Baud->currentIndex() <= BaudIndexMax);
+        Q_ASSERT(p.Datab->currentIndex() <= DatabitMax - DatabitMin);
+        Q_ASSERT(p.Stopb->currentIndex() <= StopbitMax - StopbitMin);
+        Q_ASSERT(p.Parityb->currentIndex() <= ParitybitMax);
+    }
+
+    CheckUI_Enabled(ui->comboBox_Enable_485->currentIndex() != 0, eRoute_Serial_t::e485);
+    CheckUI_Enabled(ui->comboBox_Enable_232->currentIndex() != 0, eRoute_Serial_t::e232);
 }
 
 TransparentConfig::~TransparentConfig()
@@ -11,30 +83,427 @@ TransparentConfig::~TransparentConfig()
     delete ui;
 }
 
-void TransparentConfig::SetETHSettings(const bool &) {}
-void TransparentConfig::SetUSBSettings(const bool &) {}
-void TransparentConfig::Set232Settings(const bool &) {}
-void TransparentConfig::Set485Settings(const bool &) {}
-void TransparentConfig::CheckUI_Enabled(const bool &, const eRoute_Serial_t &) {}
-void TransparentConfig::CheckModChange(const eRoute_Serial_t &) {}
-void TransparentConfig::ModifyBy_Mod(int &, int) {}
-void TransparentConfig::on_pushButton_ConfigurationApply_clicked() {}
-void TransparentConfig::on_pushButton_StaticIPConfig_clicked() {}
-void TransparentConfig::on_pushButton_ReadConfiguration_clicked() {}
-void TransparentConfig::on_comboBox_Enable_485_currentIndexChanged(int) {}
-void TransparentConfig::on_comboBox_Enable_232_currentIndexChanged(int) {}
-void TransparentConfig::on_comboBox_Mod_485_currentIndexChanged(int) {}
-void TransparentConfig::on_comboBox_Mod_232_currentIndexChanged(int) {}
-void TransparentConfig::on_spinBox_SilentInterval_485_editingFinished() {}
-void TransparentConfig::on_spinBox_SilentInterval_232_editingFinished() {}
-void TransparentConfig::on_spinBox_ModbusTimeout_485_editingFinished() {}
-void TransparentConfig::on_spinBox_ModbusTimeout_232_editingFinished() {}
-void TransparentConfig::on_spinBox_Port_485_editingFinished() {}
-void TransparentConfig::on_spinBox_Port_232_editingFinished() {}
-void TransparentConfig::on_spinBox_RetryCount_485_editingFinished() {}
-void TransparentConfig::on_spinBox_RetryCount_232_editingFinished() {}
-void TransparentConfig::on_spinBox_IntervalTime_485_editingFinished() {}
-void TransparentConfig::on_spinBox_IntervalTime_232_editingFinished() {}
-void TransparentConfig::on_spinBox_485_Ping_Interval_editingFinished() {}
-void TransparentConfig::on_spinBox_232_Ping_Interval_editingFinished() {}
-void TransparentConfig::on_lineEdit_APN_editingFinished() {}
+TransparentConfig::PortUi &TransparentConfig::port(eRoute_Serial_t route)
+{
+    Q_ASSERT(route == eRoute_Serial_t::e485 || route == eRoute_Serial_t::e232);
+    return Ports[int(route)];
+}
+
+const TransparentConfig::PortUi &TransparentConfig::port(eRoute_Serial_t route) const
+{
+    Q_ASSERT(route == eRoute_Serial_t::e485 || route == eRoute_Serial_t::e232);
+    return Ports[int(route)];
+}
+
+TransparentConfig::eRoute_Serial_t TransparentConfig::otherPort(eRoute_Serial_t route)
+{
+    return route == eRoute_Serial_t::e485 ? eRoute_Serial_t::e232 : eRoute_Serial_t::e485;
+}
+
+QList<QWidget *> TransparentConfig::serialSettings(const PortUi &p)
+{
+    return {p.Port,    p.EthTimeout, p.ModbusTimeout, p.SilentInterval, p.Mod, p.Datab,
+            p.Parityb, p.Stopb,      p.Baud};
+}
+
+bool TransparentConfig::usesGsmCommands() const
+{
+    return CheckConnectionType == eTCP485 || CheckConnectionType == eTCP232;
+}
+
+// ---------------------------------------------------------------------------
+// Route settings
+
+void TransparentConfig::setGsmOnlyEnabled(bool bEnabled)
+{
+    const QList<QWidget *> gsmOnly = {
+        ui->lineEdit_APN,
+        ui->label_APN,
+        ui->spinBox_RetryCount_485,
+        ui->spinBox_RetryCount_232,
+        ui->spinBox_IntervalTime_485,
+        ui->spinBox_IntervalTime_232,
+        ui->spinBox_485_Ping_Interval,
+        ui->spinBox_232_Ping_Interval,
+        ui->label_Retry_Count,
+        ui->label_Cmd_Interval_Tme,
+        ui->label_Ping_Interval,
+    };
+    for (QWidget *widget : gsmOnly)
+        widget->setEnabled(bEnabled);
+}
+
+void TransparentConfig::SetETHSettings(const bool &bState)
+{
+    setGsmOnlyEnabled(!bState);
+    CheckConnectionType = eETH;
+}
+
+void TransparentConfig::SetUSBSettings(const bool &bState)
+{
+    setGsmOnlyEnabled(!bState);
+    CheckConnectionType = eUSB;
+}
+
+// On a data-port route the carrying port keeps its enable and TCP port locked
+// (changing them would cut the connection in use) and opens its serial and GSM
+// settings; the other port only opens its enable and TCP port.
+void TransparentConfig::applyDataPortRoute(eRoute_Serial_t carrier, bool bState)
+{
+    const PortUi &own = port(carrier);
+    const PortUi &other = port(otherPort(carrier));
+
+    for (QWidget *widget : serialSettings(own))
+        widget->setEnabled(bState);
+    own.Port->setEnabled(!bState);
+    for (QWidget *widget : serialSettings(other))
+        widget->setEnabled(!bState);
+    other.Port->setEnabled(bState);
+
+    own.Enable->setEnabled(!bState);
+    other.Enable->setEnabled(bState);
+
+    for (QWidget *widget : {own.RetryCount, own.IntervalTime, own.PingInterval})
+        widget->setEnabled(bState);
+    for (QWidget *widget : {other.RetryCount, other.IntervalTime, other.PingInterval})
+        widget->setEnabled(!bState);
+
+    ui->pushButton_StaticIPConfig->setEnabled(!bState);
+    CheckConnectionType = own.CarrierRoute;
+}
+
+void TransparentConfig::Set232Settings(const bool &bState)
+{
+    applyDataPortRoute(eRoute_Serial_t::e232, bState);
+}
+
+void TransparentConfig::Set485Settings(const bool &bState)
+{
+    applyDataPortRoute(eRoute_Serial_t::e485, bState);
+}
+
+void TransparentConfig::CheckUI_Enabled(const bool &bState, const eRoute_Serial_t &Route)
+{
+    for (QWidget *widget : serialSettings(port(Route)))
+        widget->setEnabled(bState);
+
+    // The TCP port of the port that carries a data-port route stays locked.
+    for (const PortUi &p : Ports) {
+        if (CheckConnectionType == p.CarrierRoute)
+            p.Port->setEnabled(false);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Units and steps
+
+void TransparentConfig::setCommandIntervalUnit(const PortUi &p, bool inSeconds)
+{
+    QSpinBox *box = p.IntervalTime;
+    if (inSeconds) {
+        box->setSuffix(tr("   s"));
+        box->setMaximum(CmdIntvervalMaxS);
+        box->setMinimum(CmdIntvervalMinS);
+        box->setValue(1); // limited to the minimum: shows 3
+        box->setSingleStep(1);
+    } else {
+        box->setSuffix(tr("    ms"));
+        box->setMaximum(CmdIntvervalMaxMs);
+        box->setMinimum(CmdIntvervalMinMs);
+        box->setValue(100);
+        box->setSingleStep(100);
+    }
+}
+
+void TransparentConfig::CheckModChange(const eRoute_Serial_t &eMod)
+{
+    const PortUi &p = port(eMod);
+    QSpinBox *box = p.SilentInterval;
+    if (*p.TrpMod == eTrp_Mod_t::eFullTransparent) {
+        box->setMaximum(WaitingMsMax);
+        box->setValue(*p.WaitingMs);
+        box->setMinimum(WaitingMsMin);
+        box->setSuffix(tr("    ms"));
+        box->setSingleStep(10);
+    } else {
+        box->setMinimum(WaitingChrMin);
+        box->setValue(*p.WaitingChr);
+        box->setMaximum(WaitingChrMax);
+        box->setSuffix(tr("     char"));
+        box->setSingleStep(1);
+    }
+    setCommandIntervalUnit(p, p.RetryCount->value() > 0);
+}
+
+void TransparentConfig::ModifyBy_Mod(int &Value, int Modval)
+{
+    Q_ASSERT(Modval > 0);
+    if (Modval <= 0)
+        return;
+    const int remainder = Value % Modval;
+    if (remainder != 0)
+        Value -= remainder;
+}
+
+void TransparentConfig::roundToStep(QSpinBox *box)
+{
+    int value = box->value();
+    ModifyBy_Mod(value, box->singleStep());
+    box->setValue(value);
+}
+
+// ---------------------------------------------------------------------------
+// Field rules
+
+void TransparentConfig::portEnableChanged(eRoute_Serial_t route, int index)
+{
+    const PortUi &p = port(route);
+    if (p.Enable->currentIndex() != *p.PortCheck)
+        QMessageBox::warning(this, tr("Uyarı !"), tr("Portunuz açık ise kapatılacak !"));
+
+    // On the other port's data-port route this port's serial settings stay
+    // as the route left them.
+    if (CheckConnectionType == port(otherPort(route)).CarrierRoute)
+        return;
+    CheckUI_Enabled(index != 0, route);
+}
+
+void TransparentConfig::portModeChanged(eRoute_Serial_t route, int index)
+{
+    Q_ASSERT(index >= 0 && index <= TrpModIndexMax);
+    const PortUi &p = port(route);
+    *p.TrpMod = static_cast<eTrp_Mod_t>(index);
+    qDebug() << "index :" << index << "Mod :" << int(*p.TrpMod);
+    CheckModChange(route);
+}
+
+void TransparentConfig::silentIntervalFinished(eRoute_Serial_t route)
+{
+    const PortUi &p = port(route);
+    const int value = p.SilentInterval->value();
+    if (*p.TrpMod == eTrp_Mod_t::eFullTransparent) {
+        *p.WaitingMs = value;
+        ModifyBy_Mod(*p.WaitingMs, p.SilentInterval->singleStep());
+        p.SilentInterval->setValue(*p.WaitingMs);
+        Q_ASSERT(*p.WaitingMs >= WaitingMsMin && *p.WaitingMs <= WaitingMsMax);
+    } else {
+        Q_ASSERT(value >= WaitingChrMin && value <= WaitingChrMax);
+        *p.WaitingChr = static_cast<quint8>(value);
+    }
+}
+
+// Two ports on one TCP port cannot both listen: the value the other port holds
+// is refused and the last accepted one comes back.
+void TransparentConfig::tcpPortFinished(eRoute_Serial_t route)
+{
+    const PortUi &p = port(route);
+    const int value = p.Port->value();
+    if (value != *p.OtherTcpPort)
+        *p.TcpPort = value;
+    p.Port->setValue(*p.TcpPort);
+    qDebug() << QStringLiteral("TcpPort_%1:").arg(p.Name) << *p.TcpPort;
+}
+
+void TransparentConfig::retryCountFinished(eRoute_Serial_t route)
+{
+    const PortUi &p = port(route);
+    setCommandIntervalUnit(p, p.RetryCount->value() > 0);
+}
+
+void TransparentConfig::on_comboBox_Enable_485_currentIndexChanged(int index)
+{
+    portEnableChanged(eRoute_Serial_t::e485, index);
+}
+
+void TransparentConfig::on_comboBox_Enable_232_currentIndexChanged(int index)
+{
+    portEnableChanged(eRoute_Serial_t::e232, index);
+}
+
+void TransparentConfig::on_comboBox_Mod_485_currentIndexChanged(int index)
+{
+    portModeChanged(eRoute_Serial_t::e485, index);
+}
+
+void TransparentConfig::on_comboBox_Mod_232_currentIndexChanged(int index)
+{
+    portModeChanged(eRoute_Serial_t::e232, index);
+}
+
+void TransparentConfig::on_spinBox_SilentInterval_485_editingFinished()
+{
+    silentIntervalFinished(eRoute_Serial_t::e485);
+}
+
+void TransparentConfig::on_spinBox_SilentInterval_232_editingFinished()
+{
+    silentIntervalFinished(eRoute_Serial_t::e232);
+}
+
+void TransparentConfig::on_spinBox_ModbusTimeout_485_editingFinished()
+{
+    roundToStep(ui->spinBox_ModbusTimeout_485);
+}
+
+void TransparentConfig::on_spinBox_ModbusTimeout_232_editingFinished()
+{
+    roundToStep(ui->spinBox_ModbusTimeout_232);
+}
+
+void TransparentConfig::on_spinBox_Port_485_editingFinished()
+{
+    tcpPortFinished(eRoute_Serial_t::e485);
+}
+
+void TransparentConfig::on_spinBox_Port_232_editingFinished()
+{
+    tcpPortFinished(eRoute_Serial_t::e232);
+}
+
+void TransparentConfig::on_spinBox_RetryCount_485_editingFinished()
+{
+    retryCountFinished(eRoute_Serial_t::e485);
+}
+
+void TransparentConfig::on_spinBox_RetryCount_232_editingFinished()
+{
+    retryCountFinished(eRoute_Serial_t::e232);
+}
+
+void TransparentConfig::on_spinBox_IntervalTime_485_editingFinished()
+{
+    roundToStep(ui->spinBox_IntervalTime_485);
+}
+
+void TransparentConfig::on_spinBox_IntervalTime_232_editingFinished()
+{
+    roundToStep(ui->spinBox_IntervalTime_232);
+}
+
+void TransparentConfig::on_spinBox_485_Ping_Interval_editingFinished()
+{
+    roundToStep(ui->spinBox_485_Ping_Interval);
+}
+
+void TransparentConfig::on_spinBox_232_Ping_Interval_editingFinished()
+{
+    roundToStep(ui->spinBox_232_Ping_Interval);
+}
+
+void TransparentConfig::on_lineEdit_APN_editingFinished()
+{
+    // The warning box takes the focus from the line edit, which finishes the
+    // edit once more; that second notice belongs to the edit already warned of.
+    if (ApnWarningOpen)
+        return;
+    const QString text = ui->lineEdit_APN->text();
+    if (text != QString::fromUtf8(APNValue)) {
+        ApnWarningOpen = true;
+        QMessageBox::warning(
+            this, tr("Uyarı !"),
+            tr("APN Değiştirildi Değişiklikleri modeme yazarsanız modem yeniden başlatılacak !"));
+        ApnWarningOpen = false;
+    }
+    ui->lineEdit_APN->setText(text);
+}
+
+// ---------------------------------------------------------------------------
+// Read, write and the network window
+
+void TransparentConfig::on_pushButton_StaticIPConfig_clicked()
+{
+    emit OpenStaticIpWindow();
+}
+
+void TransparentConfig::requestPortRecord()
+{
+    if (CheckConnectionType == eETH || CheckConnectionType == eUSB)
+        emit WriteData(AT_Command_Formatter(TrpCfgCmdTexts[eIdReadAll]));
+    else if (usesGsmCommands())
+        emit WriteData(AT_Command_Formatter(TrpCfgCmdGSMTexts[eIdGSMReadAll]));
+}
+
+void TransparentConfig::on_pushButton_ReadConfiguration_clicked()
+{
+    requestPortRecord();
+}
+
+QStringList TransparentConfig::portRecordValues() const
+{
+    const bool gsm = usesGsmCommands();
+    QStringList values;
+    for (const PortUi &p : Ports) {
+        values << QString::number(p.Enable->currentIndex()) << QString::number(p.Port->value())
+               << QString::number(p.Mod->currentIndex())
+               << QString::number(p.Datab->currentIndex() + DatabitMin)
+               << QString::number(p.Parityb->currentIndex())
+               << QString::number(p.Stopb->currentIndex() + StopbitMin)
+               << QString::number(p.Baud->currentIndex()) << QString::number(*p.WaitingChr)
+               << QString::number(*p.WaitingMs) << QString::number(p.ModbusTimeout->value())
+               << QString::number(p.EthTimeout->value());
+        if (gsm) {
+            const int retries = p.RetryCount->value();
+            // With retries the box shows seconds; the device counts milliseconds.
+            const int intervalMs = retries > 0 ? p.IntervalTime->value() * 1000 : p.IntervalTime->value();
+            values << QString::number(retries) << QString::number(intervalMs)
+                   << QString::number(p.PingInterval->value() * 60);
+        }
+    }
+    if (gsm)
+        values << ui->lineEdit_APN->text();
+    values << QString::number(ui->checkBox_InfoResponse->isChecked() ? 1 : 0);
+    Q_ASSERT(values.size() ==
+             (gsm ? GSM_AT_CMD_LAST_ID - GSM_AT_CMD_FIRST_ID + 1 : AT_CMD_LAST_ID - AT_CMD_FIRST_ID + 1));
+    return values;
+}
+
+void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
+{
+    if (CheckConnectionType == eMax)
+        return; // no route has come up yet: there is no command set to write with
+
+    const bool gsm = usesGsmCommands();
+
+    // The record has no escaping: a separator inside the APN would shift every
+    // value after it on the device.
+    if (gsm) {
+        const QString apn = ui->lineEdit_APN->text();
+        if (apn.contains(QLatin1Char(',')) || apn.contains(QLatin1Char('\r')) ||
+            apn.contains(QLatin1Char('\n'))) {
+            QMessageBox::warning(this, tr("Uyarı !"),
+                                 tr("APN içinde virgül veya satır sonu olamaz ! Yapılandırma yazılmadı."));
+            return;
+        }
+    }
+
+    bool bWriteControl = true;
+    for (const PortUi &p : Ports) {
+        if (p.Datab->currentIndex() == 0 && p.Parityb->currentIndex() == 0) {
+            const QMessageBox::StandardButton reply =
+                QMessageBox::warning(this, tr("RS%1 Config Warning").arg(p.Name),
+                                     tr("7bit Parity None olarak devam etmek istiyor musunuz ?"),
+                                     QMessageBox::Yes | QMessageBox::No);
+            if (reply != QMessageBox::Yes)
+                bWriteControl = false;
+        }
+    }
+
+    const QStringList list = portRecordValues();
+    const QString keyword = gsm ? TrpCfgCmdGSMTexts[eIdGSMWriteAll] : TrpCfgCmdTexts[eIdWriteAll];
+    const QString qstrBuffer = AT_CMD + keyword + AT_SET + list.join(QLatin1Char(',')) + AT_CRLF;
+    qDebug() << "ParamsAll:" << ParamsAll;
+    qDebug() << "list:" << list;
+
+    if (list != ParamsAll) {
+        const QMessageBox::StandardButton reply = QMessageBox::question(
+            this, tr("Dikkat !"), tr("Parametrelerinizde değişiklik var. Devam etmek istiyor musunuz ?"),
+            QMessageBox::Yes | QMessageBox::No);
+        if (reply != QMessageBox::Yes) {
+            // Declining discards the edits: the device's record refills the page.
+            requestPortRecord();
+            return;
+        }
+    }
+    if (bWriteControl)
+        emit WriteData(qstrBuffer.toUtf8());
+}

@@ -16,8 +16,13 @@
 #include <QStringList>
 #include <QWidget>
 
+class QComboBox;
+class QSpinBox;
 class StaticIpConfig;
+namespace ReplyParser {
+struct PortBlock;
 struct PortRecord;
+} // namespace ReplyParser
 
 namespace Ui {
 class TransparentConfig;
@@ -218,7 +223,61 @@ private slots:
 private:
     // --- page rules (transparentconfig.cpp) ---
 
+    // One serial port's widgets and stored values. Every field rule is written
+    // once against this and applied to either port.
+    struct PortUi
+    {
+        QComboBox *Enable = nullptr;
+        QSpinBox *Port = nullptr;
+        QSpinBox *EthTimeout = nullptr;
+        QSpinBox *ModbusTimeout = nullptr;
+        QSpinBox *SilentInterval = nullptr;
+        QComboBox *Mod = nullptr;
+        QComboBox *Datab = nullptr;
+        QComboBox *Parityb = nullptr;
+        QComboBox *Stopb = nullptr;
+        QComboBox *Baud = nullptr;
+        QSpinBox *RetryCount = nullptr;
+        QSpinBox *IntervalTime = nullptr;
+        QSpinBox *PingInterval = nullptr;
+        int *WaitingMs = nullptr;
+        quint8 *WaitingChr = nullptr;
+        int *TcpPort = nullptr;
+        const int *OtherTcpPort = nullptr;
+        eTrp_Mod_t *TrpMod = nullptr;
+        int *PortCheck = nullptr;
+        eConnection_State_t CarrierRoute = eMax; // the data-port route that runs over this port
+        QString Name;                            // "485" / "232", for titles and the debug log
+    };
+    PortUi &port(eRoute_Serial_t route);
+    const PortUi &port(eRoute_Serial_t route) const;
+    static eRoute_Serial_t otherPort(eRoute_Serial_t route);
+    // The nine serial settings of a port, in the order they are switched.
+    static QList<QWidget *> serialSettings(const PortUi &p);
+    void setGsmOnlyEnabled(bool bEnabled);
+    void applyDataPortRoute(eRoute_Serial_t carrier, bool bState);
+    void setCommandIntervalUnit(const PortUi &p, bool inSeconds);
+    void roundToStep(QSpinBox *box);
+    void portEnableChanged(eRoute_Serial_t route, int index);
+    void portModeChanged(eRoute_Serial_t route, int index);
+    void silentIntervalFinished(eRoute_Serial_t route);
+    void tcpPortFinished(eRoute_Serial_t route);
+    void retryCountFinished(eRoute_Serial_t route);
+    bool usesGsmCommands() const;
+    // The port record as the page shows it, one text per value, in wire order.
+    QStringList portRecordValues() const;
+    void requestPortRecord();
+
+    PortUi Ports[2];
+    bool ApnWarningOpen = false;
+
     // --- reply handling (transparentconfig_replies.cpp) ---
+    // Applies a checked port record: the RS-485 block, the RS-232 block, then
+    // the general fields. Fields outside their range are skipped.
+    void fillPortRecord(const ReplyParser::PortRecord &record, bool gsm);
+    void fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block, bool gsm);
+    void reportRecordLength(const QString &keyword, int received, int required);
+
 
     Ui::TransparentConfig *ui;
     int WaitingMs_485 = 400;

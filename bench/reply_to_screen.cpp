@@ -1,0 +1,201 @@
+// reply_to_screen: the time the reply handler takes to check, identify and
+// apply one complete reply to the live page of a shown main window
+// (offscreen), per kind of reply, against the time the same reply takes on
+// the wire at 115200 baud.
+//
+// Each kind alternates between two replies that differ in every value, so
+// every reply really moves the widgets (re-applying an unchanged record would
+// be cheaper than any read the user makes). After each reply the event loop
+// runs once, outside the timed part, as it does between two replies in the
+// tool: the repaint the reply caused happens there, and is reported on its
+// own for the GSM record.
+//
+//   reply_to_screen [--samples N] [--tsv]
+
+#include "benchsupport.h"
+
+#include "commsettings.h"
+#include "staticipconfig.h"
+#include "telvorconfigurator.h"
+#include "transparentconfig.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QWindow>
+
+namespace {
+
+constexpr int WireBaud = 115200;
+constexpr double TargetShareOfWire = 0.02;
+
+enum class Route { Ethernet, DataPort };
+
+struct Case
+{
+    QString figure;
+    Route route;
+    QByteArray a, b; // alternated
+    TransparentConfig::TrpErr_t expected;
+    bool networkWindow;
+    bool carriesTarget;
+};
+
+// Replies typed out as the device sends them. Ethernet port record: 11 values
+// for RS-485, 11 for RS-232, the information response. GSM port record: 14
+// values a port (the Ethernet eleven, retry count, command interval in ms,
+// ping interval in s), the APN, the information response.
+const QByteArray EthernetRecordA =
+    QByteArrayLiteral("+READALL=1,10502,0,8,0,1,7,8,400,1000,60,1,10503,4,8,2,2,5,16,800,2000,120,1\r\n");
+const QByteArray EthernetRecordB =
+    QByteArrayLiteral("+READALL=1,4001,3,7,1,2,9,20,1200,3000,30,1,4002,1,7,1,1,3,32,1500,500,10,0\r\n");
+const QByteArray GsmRecordA = QByteArrayLiteral(
+    "+READALL=1,10502,0,8,0,1,7,8,400,1000,60,3,5000,120,1,10503,4,8,2,2,5,16,800,2000,120,2,4000,300,"
+    "iot.telvor.example,1\r\n");
+const QByteArray GsmRecordB = QByteArrayLiteral(
+    "+READALL=1,4001,3,7,1,2,9,20,1200,3000,30,0,800,600,1,4002,1,7,1,1,3,32,1500,500,10,5,10000,7200,"
+    "apn.example,0\r\n");
+const QByteArray NetworkRecordA = QByteArrayLiteral(
+    "+READ_NETWORKCFG=00:1A:2B:3C:4D:5E,1,192,168,1,100,255,255,255,0,192,168,1,1,8,8,8,8,8,8,4,4\r\n");
+const QByteArray NetworkRecordB = QByteArrayLiteral(
+    "+READ_NETWORKCFG=00:1A:2B:3C:4D:5F,0,10,0,0,200,255,0,0,0,10,0,0,1,1,1,1,1,9,9,9,9\r\n");
+const QByteArray Acknowledgement = QByteArrayLiteral("+OK\r\n");
+const QByteArray DeviceError = QByteArrayLiteral("+ERR=5\r\n");
+// The GSM record without its leading "+": refused by the frame check.
+const QByteArray NotAReply = GsmRecordA.mid(1);
+
+template <class T>
+T *child(QWidget *parent, const char *name)
+{
+    T *widget = parent->findChild<T *>(QLatin1String(name));
+    if (!widget)
+        Bench::fail(QStringLiteral("no widget %1").arg(QLatin1String(name)));
+    return widget;
+}
+
+// Proves that the measured path applied the reply: values read back from the
+// widgets against the values typed into reply A.
+void checkApplied(const Case &c, TelvorConfigurator &window, StaticIpConfig &network)
+{
+    bool ok = true;
+    if (c.a == GsmRecordA || c.a == EthernetRecordA) {
+        ok = child<QSpinBox>(&window, "spinBox_Port_485")->value() == 10502 &&
+             child<QSpinBox>(&window, "spinBox_Port_232")->value() == 10503 &&
+             child<QComboBox>(&window, "comboBox_Baud_485")->currentIndex() == 7 &&
+             child<QComboBox>(&window, "comboBox_Mod_232")->currentIndex() == 4 &&
+             child<QCheckBox>(&window, "checkBox_InfoResponse")->isChecked();
+        if (c.a == GsmRecordA)
+            ok = ok && child<QLineEdit>(&window, "lineEdit_APN")->text() == QLatin1String("iot.telvor.example");
+    } else if (c.a == NetworkRecordA) {
+        ok = child<QLineEdit>(&network, "lineEdit_IpAddr")->text() == QLatin1String("192.168.1.100") &&
+             child<QLineEdit>(&network, "lineEdit_DNS2_Addr")->text() == QLatin1String("8.8.4.4");
+    } else if (c.a == Acknowledgement) {
+        ok = window.statusBar()->currentMessage() == QLatin1String("Successfully written");
+    } else if (c.a == DeviceError) {
+        ok = window.statusBar()->currentMessage() == QLatin1String("Receive_Callback Error : 5");
+    }
+    if (!ok)
+        Bench::fail(QStringLiteral("%1: the reply did not reach the screen as sent").arg(c.figure));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("reply_to_screen"));
+    Bench::silenceDebugLog();
+    Bench::isolateSettings();
+    Bench::failOnModalBoxes();
+    Q_INIT_RESOURCE(Icons);
+
+    const int samples = Bench::intArgument(QStringLiteral("samples"), 1500);
+    const int warmup = 100;
+
+    TelvorConfigurator window(nullptr, 1);
+    window.show();
+    if (!Bench::waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }))
+        Bench::fail(QStringLiteral("the main window was not exposed"));
+    auto *page = window.findChild<TransparentConfig *>();
+    if (!page)
+        Bench::fail(QStringLiteral("the main window has no configuration page"));
+    page->setEnabled(true);
+
+    StaticIpConfig network(CommSettings::TCP);
+    network.show();
+    Bench::waitUntil([&] { return network.windowHandle() && network.windowHandle()->isExposed(); });
+
+    const QList<Case> cases = {
+        {QStringLiteral("Ethernet port record"), Route::Ethernet, EthernetRecordA, EthernetRecordB,
+         TransparentConfig::err_OK, false, false},
+        {QStringLiteral("network record, window open"), Route::Ethernet, NetworkRecordA, NetworkRecordB,
+         TransparentConfig::err_OK, true, false},
+        {QStringLiteral("acknowledgement +OK"), Route::Ethernet, Acknowledgement, Acknowledgement,
+         TransparentConfig::err_OK, false, false},
+        {QStringLiteral("device error +ERR=5"), Route::Ethernet, DeviceError, DeviceError,
+         TransparentConfig::err_Unknown, false, false},
+        {QStringLiteral("GSM port record"), Route::DataPort, GsmRecordA, GsmRecordB, TransparentConfig::err_OK,
+         false, true},
+        {QStringLiteral("rejected frame (no leading +)"), Route::DataPort, NotAReply, NotAReply,
+         TransparentConfig::err_BeginChr, false, false},
+    };
+
+    Bench::Table table;
+    for (const Case &c : cases) {
+        if (c.route == Route::Ethernet)
+            page->SetETHSettings(true);
+        else
+            page->Set232Settings(true);
+
+        QVector<double> handler, withRepaint;
+        handler.reserve(samples);
+        withRepaint.reserve(samples);
+        // Ends on reply A, which checkApplied reads back.
+        const int total = warmup + samples + (samples % 2 ? 0 : 1);
+        for (int i = 0; i < total; ++i) {
+            const QByteArray &source = i % 2 ? c.b : c.a;
+            QByteArray frame(source.constData(), source.size()); // unshared, as read from a socket
+            const auto t0 = Bench::Clock::now();
+            const TransparentConfig::TrpErr_t result =
+                page->Receive_Callback(frame, c.networkWindow ? &network : nullptr);
+            const auto t1 = Bench::Clock::now();
+            QCoreApplication::processEvents();
+            const auto t2 = Bench::Clock::now();
+            if (result != c.expected)
+                Bench::fail(QStringLiteral("%1: result %2, expected %3")
+                                .arg(c.figure, TransparentConfig::TrpErrString[result],
+                                     TransparentConfig::TrpErrString[c.expected]));
+            if (i >= warmup) {
+                handler.append(Bench::microsecondsBetween(t0, t1));
+                withRepaint.append(Bench::microsecondsBetween(t0, t2));
+            }
+        }
+        checkApplied(c, window, network);
+
+        const int bytes = std::max(c.a.size(), c.b.size());
+        const double wire = Bench::wireMicroseconds(bytes, WireBaud);
+        const double m = Bench::median(handler);
+        const double ratio = m / wire;
+        table.add({QStringLiteral("reply_to_screen: %1 (%2 B), median").arg(c.figure).arg(bytes),
+                   QStringLiteral("%1 (p95 %2)")
+                       .arg(Bench::formatMicroseconds(m), Bench::formatMicroseconds(Bench::percentile(handler, 95))),
+                   QStringLiteral("wire at 115200: %1").arg(Bench::formatMicroseconds(wire)),
+                   Bench::formatPercent(ratio),
+                   c.carriesTarget ? QStringLiteral("< 2 % (%1)").arg(Bench::formatMicroseconds(wire * TargetShareOfWire))
+                                   : QStringLiteral("-"),
+                   c.carriesTarget ? Bench::verdict(ratio < TargetShareOfWire) : QStringLiteral("-")});
+        if (c.carriesTarget) {
+            const double mr = Bench::median(withRepaint);
+            table.add({QStringLiteral("reply_to_screen: %1 incl. the repaint it causes, median").arg(c.figure),
+                       Bench::formatMicroseconds(mr),
+                       QStringLiteral("wire at 115200: %1").arg(Bench::formatMicroseconds(wire)),
+                       Bench::formatPercent(mr / wire), QStringLiteral("-"), QStringLiteral("-")});
+        }
+    }
+    table.print();
+    return 0;
+}

@@ -1,0 +1,116 @@
+// startup: wall time from process start to the start window shown and to the
+// main window shown (offscreen), for the tool's start-up (the launcher
+// program) against a bare Qt Widgets program showing one empty QMainWindow of
+// the same size (the minimal program), run alternately in the same run.
+//
+// "Shown" is the line a program prints after its window's first paint; the
+// time runs from just before the process is started. The main window figure
+// of the tool includes the start window before it and "Devam Et", pressed the
+// moment the start window is shown; its floor is the minimal program with
+// the main window's size.
+//
+//   startup [--runs N] [--tsv]
+
+#include "benchsupport.h"
+#include "processrun.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+constexpr double TargetRatio = 1.2;
+constexpr int RunTimeoutMs = 20000;
+
+struct Size
+{
+    int width = 0, height = 0;
+};
+
+Size sizeOf(const Bench::PrintedLine *line)
+{
+    const QStringList words = line->text.split(QLatin1Char(' '));
+    return {words.value(1).toInt(), words.value(2).toInt()};
+}
+
+const Bench::PrintedLine &expect(const Bench::ProcessRun &run, const QString &word)
+{
+    if (!run.finished)
+        Bench::fail(run.failure);
+    const Bench::PrintedLine *line = run.line(word);
+    if (!line)
+        Bench::fail(QStringLiteral("a helper program never printed \"%1\"").arg(word));
+    return *line;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("startup"));
+    const int runs = Bench::intArgument(QStringLiteral("runs"), 20);
+    constexpr int Warmup = 2;
+
+    const Bench::ChildEnvironment child;
+    const QString launcher = Bench::helperProgram(QStringLiteral("launcher"));
+    const QString minimal = Bench::helperProgram(QStringLiteral("minimal"));
+
+    // The sizes the minimal program takes on: those the tool's windows have.
+    const Bench::ProcessRun first = Bench::runProcess(launcher, {}, child, RunTimeoutMs);
+    const Size chooserSize = sizeOf(&expect(first, QStringLiteral("chooser-shown")));
+    const Size mainSize = sizeOf(&expect(first, QStringLiteral("main-shown")));
+    const auto minimalArguments = [](Size size) {
+        return QStringList{QStringLiteral("--width"), QString::number(size.width), QStringLiteral("--height"),
+                           QString::number(size.height)};
+    };
+
+    QVector<double> toolChooser, toolMain, floorChooser, floorMain;
+    for (int i = 0; i < Warmup + runs; ++i) {
+        // Rotate the order, so that no program always runs right after another.
+        double chooserAt = 0, mainAt = 0, floorChooserAt = 0, floorMainAt = 0;
+        for (int slot = 0; slot < 3; ++slot) {
+            switch ((slot + i) % 3) {
+            case 0: {
+                const Bench::ProcessRun run = Bench::runProcess(launcher, {}, child, RunTimeoutMs);
+                chooserAt = expect(run, QStringLiteral("chooser-shown")).atUs;
+                mainAt = expect(run, QStringLiteral("main-shown")).atUs;
+                break;
+            }
+            case 1:
+                floorChooserAt = expect(Bench::runProcess(minimal, minimalArguments(chooserSize), child, RunTimeoutMs),
+                                        QStringLiteral("shown"))
+                                     .atUs;
+                break;
+            default:
+                floorMainAt = expect(Bench::runProcess(minimal, minimalArguments(mainSize), child, RunTimeoutMs),
+                                     QStringLiteral("shown"))
+                                  .atUs;
+                break;
+            }
+        }
+        if (i < Warmup)
+            continue;
+        toolChooser.append(chooserAt);
+        toolMain.append(mainAt);
+        floorChooser.append(floorChooserAt);
+        floorMain.append(floorMainAt);
+    }
+
+    Bench::Table table;
+    const auto add = [&table](const QString &figure, Size size, const QVector<double> &tool,
+                              const QVector<double> &floor) {
+        const double toolMedian = Bench::median(tool), floorMedian = Bench::median(floor);
+        const double ratio = toolMedian / floorMedian;
+        table.add({QStringLiteral("startup: process start -> %1 (%2x%3), median").arg(figure).arg(size.width).arg(size.height),
+                   QStringLiteral("%1 (p95 %2)")
+                       .arg(Bench::formatMicroseconds(toolMedian),
+                            Bench::formatMicroseconds(Bench::percentile(tool, 95))),
+                   QStringLiteral("minimal Qt program: %1").arg(Bench::formatMicroseconds(floorMedian)),
+                   Bench::formatRatio(ratio), QStringLiteral("<= %1").arg(Bench::formatRatio(TargetRatio)),
+                   Bench::verdict(ratio <= TargetRatio)});
+    };
+    add(QStringLiteral("start window shown"), chooserSize, toolChooser, floorChooser);
+    add(QStringLiteral("main window shown"), mainSize, toolMain, floorMain);
+    table.print();
+    return 0;
+}

@@ -1,0 +1,141 @@
+// The network window with whatever a device may send as its network record:
+// ReadNetworkCfg fills the window, then the user presses Apply (and, as the
+// input chooses, first flips the DHCP box or presses Read).
+//
+// Input: byte 0 chooses the route the window was opened on (bits 0-1: 0
+// configuration service, 1 USB, 2 RS-232 data port, 3 RS-485 data port),
+// whether DHCP is flipped before Apply (bit 2) and whether Read is pressed
+// (bit 3). The rest is the record as the reply handler hands it over: the
+// bytes after the first "=" of a READ_NETWORKCFG reply, line end removed.
+//
+// What the window may send, checked against the record itself:
+// - Read: exactly AT+READ_NETWORKCFG CR LF.
+// - Apply on the configuration service: nothing (the window only shows).
+// - Apply elsewhere: one AT+WRITE_NETWORKCFG frame of 21 decimal values (the
+//   static flag, then twenty octets of 0-255) and CR LF, or nothing and one
+//   warning box when the record put something other than a dotted address
+//   into an entry. A record of exactly 22 values is sent back octet for
+//   octet; any other record leaves the window as it opened (DHCP off, every
+//   address 0.0.0.0).
+
+#include "fuzzsupport.h"
+
+#include "commsettings.h"
+#include "staticipconfig.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QRegularExpression>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+const CommSettings::eRoute_t Routes[] = {CommSettings::TCP, CommSettings::USB, CommSettings::TCP232,
+                                         CommSettings::TCP485};
+
+bool isOctet(const QByteArray &text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
+    return digits.match(QString::fromLatin1(text)).hasMatch() && text.toInt() <= 255;
+}
+
+// The static flag as the protocol reads it: a base-10 signed 32-bit number,
+// anything else counting as 0. Non-zero means a static address.
+bool isStatic(const QByteArray &field)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!number.match(QString::fromLatin1(field)).hasMatch())
+        return false;
+    bool ok = false;
+    const qlonglong value = field.toLongLong(&ok);
+    return ok && value >= -2147483648LL && value <= 2147483647LL && value != 0;
+}
+
+// The frame Apply must send for this record, or an empty array when it must
+// refuse (an entry that is not a dotted address).
+QByteArray expectedWrite(const QByteArray &record, bool flipDhcp)
+{
+    QList<QByteArray> values = record.split(',');
+    bool staticAddress = false;
+    QList<QByteArray> octets;
+    if (values.size() == 22) {
+        staticAddress = isStatic(values.at(1));
+        octets = values.mid(2);
+    } else {
+        // Not a network record: the window keeps what it opened with.
+        staticAddress = true;
+        for (int i = 0; i < 20; ++i)
+            octets << "0";
+    }
+    for (const QByteArray &octet : octets) {
+        if (!isOctet(octet))
+            return QByteArray();
+    }
+    if (flipDhcp)
+        staticAddress = !staticAddress;
+    QByteArray frame = "AT+WRITE_NETWORKCFG=" + QByteArray(staticAddress ? "1" : "0");
+    for (const QByteArray &octet : octets)
+        frame += ',' + octet;
+    return frame + "\r\n";
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    FuzzSupport::startApplication(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 1)
+        return 0;
+    const CommSettings::eRoute_t route = Routes[data[0] & 3];
+    const bool flipDhcp = (data[0] & 4) != 0;
+    const bool pressRead = (data[0] & 8) != 0;
+    const QByteArray record(reinterpret_cast<const char *>(data) + 1, int(size - 1));
+
+    FuzzSupport::ModalWatch modal;
+    auto *window = new StaticIpConfig(route);
+    QList<QByteArray> sent;
+    int closings = 0;
+    QObject::connect(window, &StaticIpConfig::WriteData, window, [&sent](const QByteArray &frame) { sent << frame; });
+    QObject::connect(window, &StaticIpConfig::Close_StaticIpConfigWindow, window, [&closings] { ++closings; });
+    window->show();
+
+    window->ReadNetworkCfg(record);
+    if (pressRead) {
+        window->findChild<QAbstractButton *>(QStringLiteral("pushButton_Read"))->click();
+        FUZZ_CHECK(sent == QList<QByteArray>{"AT+READ_NETWORKCFG\r\n"}, sent.value(0));
+        sent.clear();
+    }
+    if (flipDhcp)
+        window->findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->click();
+    window->findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+
+    if (route == CommSettings::TCP) {
+        FUZZ_CHECK(sent.isEmpty(), sent.value(0));
+        FUZZ_CHECK(modal.boxes.isEmpty(), modal.boxes.join(QLatin1Char('\n')).toUtf8());
+    } else {
+        const QByteArray expected = expectedWrite(record, flipDhcp);
+        if (expected.isEmpty()) {
+            FUZZ_CHECK(sent.isEmpty(), sent.value(0));
+            FUZZ_CHECK(modal.boxes.size() == 1, modal.boxes.join(QLatin1Char('\n')).toUtf8());
+            FUZZ_CHECK(closings == 0, record);
+        } else {
+            FUZZ_CHECK(sent == QList<QByteArray>{expected}, sent.value(0) + " instead of " + expected);
+            FUZZ_CHECK(modal.boxes.isEmpty(), modal.boxes.join(QLatin1Char('\n')).toUtf8());
+            FUZZ_CHECK(closings == 1, record);
+        }
+    }
+
+    window->close();
+    delete window;
+    FuzzSupport::runDeferredDeletes();
+    FUZZ_CHECK(FuzzSupport::countTopLevel<StaticIpConfig>() == 0, "network window left behind");
+    return 0;
+}

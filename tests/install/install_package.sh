@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# CPack makes one .deb that holds the installed tree, declares the Qt runtime
+# it links against, and whose program starts from the unpacked files.
+#   install_package.sh BUILD_DIR
+source "$(dirname "$0")/common.sh"
+build="${1:?usage: install_package.sh BUILD_DIR}"
+
+command -v dpkg-deb >/dev/null || fail "dpkg-deb is missing"
+(cd "$scratch" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/out") >"$scratch/cpack.log" 2>&1 ||
+    { cat "$scratch/cpack.log" >&2; fail "cpack -G DEB failed"; }
+debs=("$scratch"/out/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
+deb="${debs[0]}"
+
+[ "$(dpkg-deb -f "$deb" Package)" = telvor-configurator ] || fail "package name is $(dpkg-deb -f "$deb" Package)"
+[ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] ||
+    fail "architecture is $(dpkg-deb -f "$deb" Architecture)"
+depends="$(dpkg-deb -f "$deb" Depends)"
+for lib in libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5 libqt5serialport5; do
+    echo "$depends" | tr ',' '\n' | grep -q "^ *$lib\b" || fail "Depends lacks $lib: $depends"
+done
+pass "package control fields; Depends: $depends"
+
+dpkg-deb -x "$deb" "$scratch/root"
+check_installed_tree "$scratch/root/usr" bin
+pass "package contents"
+
+program="$scratch/root/usr/bin/TelvorConfiguratorGUI"
+if ldd "$program" | grep -q 'not found'; then
+    ldd "$program" >&2
+    fail "the packaged program lacks libraries"
+fi
+# The program starts and stays up with its start window until it is stopped.
+mkdir -p "$scratch/home"
+HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" QT_QPA_PLATFORM=offscreen "$program" \
+    >"$scratch/program.log" 2>&1 &
+pid=$!
+sleep 2
+kill -0 "$pid" 2>/dev/null || { cat "$scratch/program.log" >&2; fail "the packaged program ended at start"; }
+kill -TERM "$pid"
+wait "$pid" 2>/dev/null || true
+pass "the packaged program starts"

@@ -1,0 +1,441 @@
+// Each route's life through the real main window, against the simulated
+// device: connecting from the panel, the first answer, what the user may do
+// while connected, and the way back to idle. Also one route at a time, and
+// the device commands and abort buttons on every route.
+
+#include "linkharness.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTcpSocket>
+#include <QtTest>
+
+using devsim::Endpoint;
+using LinkHarness::Loopback;
+using LinkHarness::ScriptedPeer;
+using LinkHarness::Tool;
+using Frames = QList<QByteArray>;
+
+Q_DECLARE_METATYPE(CommSettings::eRoute_t)
+
+static const QByteArray ReadAll("AT+READALL\r\n");
+// The supervision timers are ordinary (coarse) Qt timers, which may fire up
+// to 5 % early.
+static const qint64 CoarseEight = 8000 * 95 / 100;
+
+// Both ports of the simulated device's factory record are enabled, on TCP
+// ports 502 and 503, at 9600 baud (index 5); the GSM record's APN is
+// "internet" and its ping interval 120 s (shown as 2 minutes).
+static void verifyFactoryRecordShown(Tool &tool, bool gsm)
+{
+    QTRY_COMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 5);
+    QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Enable_232"))->currentIndex(), 1);
+    QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_485"))->value(), 502);
+    QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_232"))->value(), 503);
+    if (gsm)
+        QCOMPARE(tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(), QStringLiteral("internet"));
+}
+
+static QString headerSheet(Tool &tool, const char *label)
+{
+    return tool.find<QLabel>(QString::fromLatin1(label))->styleSheet();
+}
+
+static void closeInformationWindows()
+{
+    const auto widgets = QApplication::topLevelWidgets();
+    for (QWidget *widget : widgets) {
+        if (widget->inherits("DevInfo"))
+            widget->close();
+    }
+}
+
+static int visibleInformationWindows()
+{
+    int count = 0;
+    const auto widgets = QApplication::topLevelWidgets();
+    for (QWidget *widget : widgets)
+        count += widget->inherits("DevInfo") && widget->isVisible() ? 1 : 0;
+    return count;
+}
+
+class TestLinkRoutes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TestSupport::clearSettings(); }
+    void cleanup() { closeInformationWindows(); }
+
+    void ethernetRouteLife()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        auto device = LinkHarness::startDevice();
+        QVERIFY(device);
+        Tool tool(1);
+        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(tool.commandsEnabled(false, false, false));
+        QVERIFY(tool.modelActionsEnabled());
+
+        tool.connectEthernet(device->configPort());
+        QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
+        QCOMPARE(device->received(Endpoint::ConfigService), Frames{ReadAll});
+        verifyFactoryRecordShown(tool, false);
+        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.commandsEnabled(true, true, true));
+        QVERIFY(!tool.modelActionsEnabled());
+        QCOMPARE(headerSheet(tool, "label_TcpSettings"), QStringLiteral("background-color:green"));
+        QVERIFY(!tool.find(QStringLiteral("comboBox_COMPorts"))->isEnabled());
+        QVERIFY(tool.find(QStringLiteral("pushButton_GetIpAddr"))->isEnabled());
+
+        tool.click(QStringLiteral("pushButton_TcpConnect"));
+        QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP")));
+        QTRY_COMPARE(device->connectionCount(Endpoint::ConfigService), 0);
+        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(tool.commandsEnabled(false, false, false));
+        QVERIFY(tool.modelActionsEnabled());
+        QCOMPARE(headerSheet(tool, "label_TcpSettings"), QStringLiteral("background-color:red"));
+        QVERIFY(tool.find(QStringLiteral("comboBox_COMPorts"))->isEnabled());
+
+        // Idle again: the same button connects anew and reads the record again.
+        tool.click(QStringLiteral("pushButton_TcpConnect"));
+        QTRY_COMPARE(device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadAll}));
+        QTRY_VERIFY(tool.commandsEnabled(true, true, true));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    void usbRouteLife()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        auto device = LinkHarness::startDevice(true);
+        QVERIFY(device);
+        QVERIFY(device->usbPath().startsWith(QStringLiteral("/dev/")));
+        Tool tool(1);
+
+        tool.window.openSerialPort(device->usbPath());
+        QVERIFY(tool.waitForStatus(QStringLiteral("NoError"))); // the port's own report of the open
+        const QString portName = device->usbPath().mid(int(qstrlen("/dev/")));
+        QVERIFY(tool.waitForStatus(QStringLiteral("Connected %1").arg(portName)));
+        QCOMPARE(device->received(Endpoint::Usb), Frames{ReadAll});
+        verifyFactoryRecordShown(tool, false);
+        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.commandsEnabled(true, true, false));
+        QVERIFY(!tool.modelActionsEnabled());
+        QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:green"));
+        QVERIFY(!tool.find(QStringLiteral("lineEdit_ServerIp"))->isEnabled());
+
+        tool.click(QStringLiteral("pushButton_UsbConnect"));
+        QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from USB")));
+        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(tool.commandsEnabled(false, false, false));
+        QVERIFY(tool.modelActionsEnabled());
+        QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:red"));
+        QVERIFY(tool.find(QStringLiteral("lineEdit_ServerIp"))->isEnabled());
+
+        // The port is closed: what the device sends now reaches nobody.
+        device->sendRaw(Endpoint::Usb, "+PING\r\n");
+        QTest::qWait(200);
+        QVERIFY(!tool.sawStatus(QStringLiteral("Ping -> OK")));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // The first answer over USB drops a connection of the configuration
+    // service that is still waiting for its first answer.
+    void usbTakesOverFromEthernetAttempt()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        ScriptedPeer service; // answers nothing
+        auto device = LinkHarness::startDevice(true);
+        QVERIFY(device);
+        Tool tool(1);
+
+        tool.connectEthernet(service.port());
+        QVERIFY(service.waitForConnection());
+        QTRY_COMPARE(service.received, Frames{ReadAll});
+        QVERIFY(tool.commandsEnabled(false, false, false));
+
+        tool.window.openSerialPort(device->usbPath());
+        QTRY_VERIFY(!service.hasConnection());
+        QVERIFY(tool.sawStatus(QStringLiteral("Connected %1").arg(device->usbPath().mid(5))));
+        QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:green"));
+        QVERIFY(tool.commandsEnabled(true, true, false));
+        QVERIFY(tool.page->isEnabled());
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    void dataPortRouteLife_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<Endpoint>("endpoint");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("connectedText");
+        QTest::addColumn<QString>("disconnectedText");
+        QTest::newRow("RS-232") << CommSettings::TCP232 << Endpoint::Rs232 << "pushButton_232Connect"
+                                << "Tcp 232 Port Connected" << "Disconnected from TCP 232 Port";
+        QTest::newRow("RS-485") << CommSettings::TCP485 << Endpoint::Rs485 << "pushButton_485Connect"
+                                << "Tcp 485 Port Connected" << "Disconnected from TCP 485 Port";
+    }
+
+    void dataPortRouteLife()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(Endpoint, endpoint);
+        QFETCH(QString, button);
+        QFETCH(QString, connectedText);
+        QFETCH(QString, disconnectedText);
+
+        TestSupport::MessageBoxAnswerer boxes;
+        auto device = LinkHarness::startDevice();
+        QVERIFY(device);
+        Tool tool(2);
+        QElapsedTimer sinceConnect;
+        tool.connectDataPort(route, route == CommSettings::TCP232 ? device->port232() : device->port485());
+        sinceConnect.start();
+
+        // Active as soon as the socket connects, before any answer.
+        QVERIFY(tool.waitForStatus(connectedText));
+        QVERIFY(tool.commandsEnabled(true, true, true));
+        QVERIFY(!tool.modelActionsEnabled());
+        QVERIFY(tool.page->isEnabled());
+        QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Disconnect"));
+        QVERIFY(device->received(endpoint).isEmpty());
+
+        // The record is asked for half a second later.
+        QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
+        QVERIFY2(sinceConnect.elapsed() >= 450, qPrintable(QString::number(sinceConnect.elapsed())));
+        verifyFactoryRecordShown(tool, true);
+
+        QVERIFY(tool.waitForStatus(QStringLiteral("Connected Succesfully"), 10000));
+        QVERIFY2(sinceConnect.elapsed() >= CoarseEight, qPrintable(QString::number(sinceConnect.elapsed())));
+
+        tool.click(button);
+        QVERIFY(tool.waitForStatus(disconnectedText));
+        QTRY_COMPARE(device->connectionCount(endpoint), 0);
+        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(tool.commandsEnabled(false, false, false));
+        QVERIFY(tool.modelActionsEnabled());
+        QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Connect"));
+        QVERIFY(tool.find<QPushButton>(button)->isEnabled());
+        QCOMPARE(headerSheet(tool, "label_TCP2Settings"), QStringLiteral("background-color:red"));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // A device whose data port is taken accepts and closes at once: the route
+    // comes up, goes down without a warning, sends nothing, and eight seconds
+    // on the status bar says the server may be busy. No silence warning
+    // follows, since the route has ended.
+    void dataPortClosedByDevice()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        devsim::Faults faults;
+        faults.closeOnAccept = true;
+        auto device = LinkHarness::startDevice(false, faults);
+        QVERIFY(device);
+        Tool tool(2);
+        QElapsedTimer sinceConnect;
+        tool.connectDataPort(CommSettings::TCP232, device->port232());
+        sinceConnect.start();
+
+        QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
+        QVERIFY(tool.sawStatus(QStringLiteral("Tcp 232 Port Connected")));
+        QVERIFY(tool.commandsEnabled(false, false, false));
+        QVERIFY(tool.find<QPushButton>(QStringLiteral("pushButton_232Connect"))->isEnabled());
+
+        QVERIFY(tool.waitForStatus(QStringLiteral("Server can have connection Check server"), 10000));
+        QVERIFY2(sinceConnect.elapsed() >= CoarseEight, qPrintable(QString::number(sinceConnect.elapsed())));
+        QVERIFY(!tool.sawStatus(QStringLiteral("Connected Succesfully")));
+        QTest::qWait(int(qMax<qint64>(0, 10500 - sinceConnect.elapsed())));
+        QVERIFY(device->received(Endpoint::Rs232).isEmpty());
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    void oneRouteAtATime()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        auto device = LinkHarness::startDevice(true);
+        QVERIFY(device);
+        Tool tool(1);
+        tool.connectEthernet(device->configPort());
+        QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
+        const QStringList logBefore = tool.statusLog;
+
+        tool.window.OpenTcp232Communication(Loopback, device->port232());
+        tool.window.OpenTcp485Communication(Loopback, device->port485());
+        tool.window.OpenTcpCommunication(Loopback, device->configPort());
+        tool.window.openSerialPort(device->usbPath());
+        QTest::qWait(300);
+        QCOMPARE(device->connectionCount(Endpoint::Rs232), 0);
+        QCOMPARE(device->connectionCount(Endpoint::Rs485), 0);
+        QCOMPARE(device->connectionCount(Endpoint::ConfigService), 1);
+        QCOMPARE(device->received(Endpoint::ConfigService), Frames{ReadAll});
+        QVERIFY(device->received(Endpoint::Usb).isEmpty());
+        QCOMPARE(tool.statusLog, logBefore);
+        QCOMPARE(headerSheet(tool, "label_TcpSettings"), QStringLiteral("background-color:green"));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    void deviceCommands_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<Endpoint>("endpoint");
+        QTest::newRow("configuration service") << CommSettings::TCP << Endpoint::ConfigService;
+        QTest::newRow("USB") << CommSettings::USB << Endpoint::Usb;
+        QTest::newRow("RS-232 data port") << CommSettings::TCP232 << Endpoint::Rs232;
+        QTest::newRow("RS-485 data port") << CommSettings::TCP485 << Endpoint::Rs485;
+    }
+
+    // Each menu command writes its frame on the active route's channel only;
+    // the replies come back to the user. PING has no meaning over USB.
+    void deviceCommands()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(Endpoint, endpoint);
+
+        TestSupport::MessageBoxAnswerer boxes;
+        auto device = LinkHarness::startDevice(true);
+        QVERIFY(device);
+        const bool gsm = route == CommSettings::TCP232 || route == CommSettings::TCP485;
+        Tool tool(gsm ? 2 : 1);
+        switch (route) {
+        case CommSettings::TCP:
+            tool.connectEthernet(device->configPort());
+            break;
+        case CommSettings::USB:
+            tool.window.openSerialPort(device->usbPath());
+            break;
+        default:
+            tool.connectDataPort(route, route == CommSettings::TCP232 ? device->port232() : device->port485());
+            break;
+        }
+        QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
+        verifyFactoryRecordShown(tool, gsm);
+
+        tool.action(QStringLiteral("actionGET_INFO"))->trigger();
+        QTRY_COMPARE(visibleInformationWindows(), 1);
+        Frames expected{ReadAll, "AT+DEVINFO\r\n"};
+        QCOMPARE(device->received(endpoint), expected);
+
+        tool.window.Ping_Triggered(); // the slot itself: the action is disabled over USB
+        if (route != CommSettings::USB) {
+            expected << "AT+PING\r\n";
+            QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK")));
+        } else {
+            QTest::qWait(200);
+        }
+        QCOMPARE(device->received(endpoint), expected);
+
+        tool.action(QStringLiteral("actionRESTART_DEVICE"))->trigger();
+        expected << "AT+RESTART\r\n";
+        QVERIFY(tool.waitForStatus(QStringLiteral("Device Restarted!")));
+        QCOMPARE(device->received(endpoint), expected);
+
+        // Nothing went anywhere else.
+        for (Endpoint other : {Endpoint::ConfigService, Endpoint::Usb, Endpoint::Rs232, Endpoint::Rs485}) {
+            if (other != endpoint)
+                QVERIFY(device->received(other).isEmpty());
+        }
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // The restart acknowledgement on the configuration service makes the tool
+    // close that connection itself; on a data port it closes nothing.
+    void restartAcknowledgement_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("configuration service") << CommSettings::TCP << true;
+        QTest::newRow("RS-232 data port") << CommSettings::TCP232 << false;
+    }
+
+    void restartAcknowledgement()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(bool, closed);
+
+        TestSupport::MessageBoxAnswerer boxes;
+        ScriptedPeer device; // acknowledges and leaves the connection open
+        device.replies.insert(ReadAll, "+OK\r\n");
+        device.replies.insert("AT+RESTART\r\n", "+RESTART\r\n");
+        Tool tool(route == CommSettings::TCP ? 1 : 2);
+        if (route == CommSettings::TCP)
+            tool.connectEthernet(device.port());
+        else
+            tool.connectDataPort(route, device.port());
+        QTRY_VERIFY(tool.commandsEnabled(true, true, true));
+        QTRY_COMPARE(device.received, Frames{ReadAll});
+
+        tool.action(QStringLiteral("actionRESTART_DEVICE"))->trigger();
+        QVERIFY(tool.waitForStatus(QStringLiteral("Device Restarted!")));
+        QTest::qWait(200);
+        QCOMPARE(device.received, (Frames{ReadAll, "AT+RESTART\r\n"}));
+        QCOMPARE(!device.hasConnection(), closed);
+        QCOMPARE(tool.sawStatus(QStringLiteral("Disconnected from TCP")), closed);
+        QCOMPARE(tool.commandsEnabled(false, false, false), closed);
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    void abortButtons_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<QString>("abortButton");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QString>("statusText");
+        QTest::addColumn<QString>("acknowledgement");
+        QTest::newRow("RS-485 closed over RS-232") << CommSettings::TCP232 << "pushButton_Abort485"
+                                                   << QByteArray("AT+485CLOSE\r\n") << "Tcp 485 Port Closed"
+                                                   << "485 Closed";
+        QTest::newRow("RS-232 closed over RS-485") << CommSettings::TCP485 << "pushButton_Abort232"
+                                                   << QByteArray("AT+232CLOSE\r\n") << "Tcp 232 Port Closed"
+                                                   << "232 Closed";
+    }
+
+    // The device closes a data port on request over the other one; the
+    // connection that carried the request stays up.
+    void abortButtons()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(QString, abortButton);
+        QFETCH(QByteArray, frame);
+        QFETCH(QString, statusText);
+        QFETCH(QString, acknowledgement);
+
+        TestSupport::MessageBoxAnswerer boxes;
+        auto device = LinkHarness::startDevice();
+        QVERIFY(device);
+        const Endpoint endpoint = route == CommSettings::TCP232 ? Endpoint::Rs232 : Endpoint::Rs485;
+        Tool tool(2);
+        tool.connectDataPort(route, route == CommSettings::TCP232 ? device->port232() : device->port485());
+        QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
+
+        QVERIFY(tool.find(abortButton)->isEnabled());
+        tool.click(abortButton);
+        QVERIFY(tool.sawStatus(statusText));
+        QTRY_COMPARE(device->received(endpoint), (Frames{ReadAll, frame}));
+        QVERIFY(tool.waitForStatus(acknowledgement));
+        QCOMPARE(device->connectionCount(endpoint), 1);
+        QVERIFY(tool.commandsEnabled(true, true, true));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // Without the other data port's connection the request cannot go out;
+    // the user is told so and still sees the abort text.
+    void abortWithoutCarrier()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        Tool tool(2);
+        tool.click(QStringLiteral("pushButton_Abort232"));
+        QCOMPARE(tool.statusLog, (QStringList{"Cannot write via TCP", "Tcp 232 Port Closed"}));
+        tool.click(QStringLiteral("pushButton_Abort485"));
+        QCOMPARE(tool.statusLog.mid(2), (QStringList{"Cannot write via TCP", "Tcp 485 Port Closed"}));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+};
+
+TELVOR_TEST_MAIN(TestLinkRoutes)
+#include "tst_linkroutes.moc"

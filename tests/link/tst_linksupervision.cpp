@@ -1,0 +1,250 @@
+// How the main window's device link fails: refused connections, devices that
+// never answer (the ten-second supervision of every route), a request without
+// a route, serial-port failures, and the names of the platform's errors.
+
+#include "linkharness.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QtTest>
+
+using devsim::Endpoint;
+using LinkHarness::ScriptedPeer;
+using LinkHarness::Tool;
+using Frames = QList<QByteArray>;
+
+Q_DECLARE_METATYPE(CommSettings::eRoute_t)
+
+static const QByteArray ReadAll("AT+READALL\r\n");
+
+class TestLinkSupervision : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TestSupport::clearSettings(); }
+
+    void refusedConnect_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("configuration service: the error name only") << CommSettings::TCP << false;
+        QTest::newRow("RS-232 data port: name and warning") << CommSettings::TCP232 << true;
+        QTest::newRow("RS-485 data port: name and warning") << CommSettings::TCP485 << true;
+    }
+
+    void refusedConnect()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(bool, warned);
+
+        TestSupport::MessageBoxAnswerer boxes;
+        if (warned)
+            boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
+        Tool tool(route == CommSettings::TCP ? 1 : 2);
+        const quint16 port = LinkHarness::closedPort();
+        if (route == CommSettings::TCP)
+            tool.connectEthernet(port);
+        else
+            tool.connectDataPort(route, port);
+
+        QVERIFY(tool.waitForStatus(QStringLiteral("ConnectionRefusedError")));
+        QElapsedTimer shown;
+        shown.start();
+        if (warned) {
+            QVERIFY(boxes.waitForBoxes(1));
+            QCOMPARE(boxes.seen().first().text,
+                     QStringLiteral("Bağlantı Sağlanamadı. IP ve Port Adresinizi Kontrol Edin."));
+            const QString button = route == CommSettings::TCP232 ? "pushButton_232Connect" : "pushButton_485Connect";
+            QVERIFY(tool.find<QPushButton>(button)->isEnabled());
+            QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Connect"));
+            QCOMPARE(tool.find<QLabel>(QStringLiteral("label_TCP2Settings"))->styleSheet(),
+                     QStringLiteral("background-color:red"));
+        }
+        QTest::qWait(2500 - int(shown.elapsed()));
+        QCOMPARE(tool.status(), QStringLiteral("ConnectionRefusedError"));
+        QTRY_COMPARE_WITH_TIMEOUT(tool.status(), QString(), 1500);
+        QCOMPARE(boxes.seen().size(), warned ? 1 : 0);
+        QVERIFY(tool.commandsEnabled(false, false, false));
+        QVERIFY(tool.modelActionsEnabled());
+        QVERIFY(!tool.page->isEnabled());
+    }
+
+    // Three devices that never answer, supervised side by side: the
+    // configuration service is dropped, USB is closed, and a data port stays
+    // up with one warning.
+    void silentDevices()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
+        ScriptedPeer service;
+        devsim::Faults silent;
+        silent.silentAfter = 0;
+        auto usbDevice = LinkHarness::startDevice(true, silent);
+        auto gsmDevice = LinkHarness::startDevice(false, silent);
+        QVERIFY(usbDevice && gsmDevice);
+        Tool ethernet(1);
+        Tool usb(1);
+        Tool gsm(2);
+
+        QElapsedTimer clock;
+        clock.start();
+        ethernet.connectEthernet(service.port());
+        usb.window.openSerialPort(usbDevice->usbPath());
+        gsm.connectDataPort(CommSettings::TCP232, gsmDevice->port232());
+        QTRY_COMPARE(service.received, Frames{ReadAll});
+        QCOMPARE(usbDevice->received(Endpoint::Usb), Frames{ReadAll});
+        QTRY_COMPARE(gsmDevice->received(Endpoint::Rs232), Frames{ReadAll});
+        QVERIFY(service.hasConnection());
+
+        QVERIFY(boxes.waitForBoxes(1, 12000));
+        QVERIFY2(clock.elapsed() >= 9500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(boxes.seen().first().text, QStringLiteral("Cihazdan veri alınamadı !"));
+        QTRY_VERIFY(!service.hasConnection());
+        QTRY_VERIFY(usb.sawStatus(QStringLiteral("Cannot connect over USB")));
+        QTest::qWait(500);
+        QCOMPARE(boxes.seen().size(), 1);
+
+        // The configuration service was aborted; the route never came up.
+        QVERIFY(!service.hasConnection());
+        QVERIFY(ethernet.sawStatus(QStringLiteral("Disconnected from TCP")));
+        QVERIFY(!ethernet.sawStatus(QStringLiteral("Tcp Connected")));
+        QVERIFY(ethernet.commandsEnabled(false, false, false));
+        QVERIFY(ethernet.modelActionsEnabled());
+        QVERIFY(!ethernet.page->isEnabled());
+
+        // USB was closed: what the device sends now reaches nobody.
+        usbDevice->sendRaw(Endpoint::Usb, "+OK\r\n");
+        QTest::qWait(200);
+        QVERIFY(!usb.sawStatus(QStringLiteral("Successfully written")));
+        QVERIFY(usb.commandsEnabled(false, false, false));
+        QVERIFY(!usb.page->isEnabled());
+
+        // The data port stayed up all along.
+        QVERIFY(gsm.sawStatus(QStringLiteral("Connected Succesfully")));
+        QCOMPARE(gsmDevice->connectionCount(Endpoint::Rs232), 1);
+        QVERIFY(gsm.commandsEnabled(true, true, true));
+    }
+
+    // A request while no route is up goes nowhere, and the user is told to
+    // connect first until another text replaces it.
+    void requestWithoutRoute()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        Tool tool(1);
+        tool.click(QStringLiteral("pushButton_GetIpAddr"));
+        QCOMPARE(tool.status(), QStringLiteral("Önce bağlantı sağlayın !! "));
+        QTest::qWait(1500);
+        QCOMPARE(tool.status(), QStringLiteral("Önce bağlantı sağlayın !! "));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // A port that hangs up keeps failing on every read attempt. The tool
+    // closes it and says so in one box.
+    void serialFailureReportedOnce()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        auto device = LinkHarness::startDevice(true);
+        QVERIFY(device);
+        Tool tool(1);
+        tool.window.openSerialPort(device->usbPath());
+        QTRY_VERIFY(tool.commandsEnabled(true, true, false));
+
+        boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
+        device->stop();
+        QVERIFY(boxes.waitForBoxes(1));
+        QTest::qWait(1000);
+        QCOMPARE(boxes.seen().size(), 1);
+        QVERIFY(!boxes.seen().first().text.isEmpty());
+
+        const int closedAt = tool.statusLog.indexOf(QStringLiteral("Disconnected from USB"));
+        QVERIFY(closedAt >= 0);
+        const QString errorName = tool.statusLog.value(closedAt + 1);
+        QVERIFY2(errorName == QLatin1String("ReadError") || errorName == QLatin1String("ResourceError"),
+                 qPrintable(errorName));
+        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(tool.commandsEnabled(false, false, false));
+        QVERIFY(tool.modelActionsEnabled());
+        QCOMPARE(tool.find<QLabel>(QStringLiteral("label_USB_Settings"))->styleSheet(),
+                 QStringLiteral("background-color:red"));
+    }
+
+    void serialOpenFailure()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
+        Tool tool(1);
+        tool.window.openSerialPort(QStringLiteral("/dev/telvor-no-such-port"));
+        QVERIFY(boxes.waitForBoxes(1));
+        QCOMPARE(tool.status(), QStringLiteral("DeviceNotFoundError"));
+        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(tool.commandsEnabled(false, false, false));
+    }
+
+    void socketErrorNames_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("service, network error") << CommSettings::TCP << 7 << "Connection closed by server.";
+        QTest::newRow("RS-232, network error") << CommSettings::TCP232 << 7 << "NetworkError";
+        QTest::newRow("RS-485, network error") << CommSettings::TCP485 << 7 << "NetworkError";
+        QTest::newRow("service, first entry") << CommSettings::TCP << 0 << "ConnectionRefusedError";
+        QTest::newRow("RS-485, last entry") << CommSettings::TCP485 << 22 << "TemporaryError";
+        QTest::newRow("service, unknown") << CommSettings::TCP << -1 << "UnknownSocketError";
+        QTest::newRow("RS-232, unknown") << CommSettings::TCP232 << -1 << "UnknownSocketError";
+        QTest::newRow("service, past the table") << CommSettings::TCP << 24 << "UnknownSocketError";
+        QTest::newRow("RS-232, far past the table") << CommSettings::TCP232 << 100000 << "UnknownSocketError";
+        QTest::newRow("RS-485, below the table") << CommSettings::TCP485 << -7 << "UnknownSocketError";
+    }
+
+    void socketErrorNames()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(int, error);
+        QFETCH(QString, text);
+
+        TestSupport::MessageBoxAnswerer boxes;
+        Tool tool(1);
+        const auto err = QAbstractSocket::SocketError(error);
+        if (route == CommSettings::TCP)
+            tool.window.TcpError(err);
+        else if (route == CommSettings::TCP232)
+            tool.window.Tcp232Error(err);
+        else
+            tool.window.Tcp485Error(err);
+        QCOMPARE(tool.status(), text);
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // Serial errors are named from their table; a value outside it is an
+    // unknown error. The first failure opens the box, later ones until the
+    // next open only name themselves.
+    void serialErrorNames()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        Tool tool(1);
+        tool.window.SerialErrorHandle(QSerialPort::NoError);
+        QCOMPARE(tool.status(), QStringLiteral("NoError"));
+        QCOMPARE(boxes.seen().size(), 0);
+
+        boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
+        tool.window.SerialErrorHandle(QSerialPort::SerialPortError(99));
+        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(tool.status(), QStringLiteral("UnknownError"));
+
+        tool.window.SerialErrorHandle(QSerialPort::NotOpenError);
+        QCOMPARE(tool.status(), QStringLiteral("NotOpenError"));
+        tool.window.SerialErrorHandle(QSerialPort::SerialPortError(-1));
+        QCOMPARE(tool.status(), QStringLiteral("UnknownError"));
+        QCOMPARE(boxes.seen().size(), 1);
+    }
+};
+
+TELVOR_TEST_MAIN(TestLinkSupervision)
+#include "tst_linksupervision.moc"

@@ -1,0 +1,223 @@
+// The plain reply functions on their own: framing, naming a reply by its head,
+// reading numbers and checking records. Frames and values are typed out as
+// the protocol writes them.
+
+#include "replyparser.h"
+#include "testsupport.h"
+#include "transparentconfig.h"
+
+#include <QApplication>
+#include <QtTest>
+
+using namespace ReplyParser;
+
+namespace {
+
+const PortRecordLimits ProtocolLimits{1, 4, 7, 8, 2, 1, 2, 9, 4, 128, 10, 5000};
+
+QList<QByteArray> values(const QByteArray &commaSeparated)
+{
+    return commaSeparated.split(',');
+}
+
+} // namespace
+
+class TestReplyParser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void frameCheck_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("status");
+        QTest::newRow("ack") << QByteArray("+OK\r\n") << int(FrameStatus::Ok);
+        QTest::newRow("no line end") << QByteArray("+OK") << int(FrameStatus::MissingLineEnd);
+        QTest::newRow("LF only") << QByteArray("+OK\n") << int(FrameStatus::MissingLineEnd);
+        QTest::newRow("CR LF in the middle") << QByteArray("+OK\r\nX") << int(FrameStatus::MissingLineEnd);
+        QTest::newRow("no plus") << QByteArray("OK\r\n") << int(FrameStatus::MissingPlus);
+        QTest::newRow("line end only") << QByteArray("\r\n") << int(FrameStatus::MissingPlus);
+        QTest::newRow("empty") << QByteArray() << int(FrameStatus::MissingLineEnd);
+        QTest::newRow("plus only") << QByteArray("+\r\n") << int(FrameStatus::Ok);
+    }
+    void frameCheck()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(int, status);
+        QCOMPARE(int(checkFrame(frame)), status);
+    }
+
+    void identification_data()
+    {
+        QTest::addColumn<bool>("gsm");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("id");
+        QTest::newRow("eth READALL") << false << QByteArray("+READALL=1,502")
+                                     << int(TransparentConfig::eIdReadAll);
+        QTest::newRow("gsm READALL") << true << QByteArray("+READALL=1,502")
+                                     << int(TransparentConfig::eIdGSMReadAll);
+        QTest::newRow("GSM APN value holding APN")
+            << true
+            << QByteArray("+READALL=0,502,0,8,0,1,5,8,400,100,0,0,10,120,0,503,0,8,0,1,5,8,400,100,0,0,10,"
+                          "120,myAPN,0")
+            << int(TransparentConfig::eIdGSMReadAll);
+        QTest::newRow("error detail naming a command")
+            << false << QByteArray("+ERR=READALL") << int(TransparentConfig::eIdRetERR);
+        QTest::newRow("device info holding PING")
+            << false << QByteArray("+DEVINFO=PING-7,+OK") << int(TransparentConfig::eIdDeviceInfo);
+        QTest::newRow("no = : whole reply is the head")
+            << false << QByteArray("+RESTART done") << int(TransparentConfig::eIdDeviceRestart);
+        QTest::newRow("bare +ERR") << true << QByteArray("+ERR") << int(TransparentConfig::eIdGSMRetERR);
+        QTest::newRow("id 0 never matches") << false << QByteArray("+MACADDR") << -1;
+        QTest::newRow("GSM id 0 never matches") << true << QByteArray("+485EN") << -1;
+        QTest::newRow("GSM-only keyword on Ethernet") << false << QByteArray("+232CLOSE") << -1;
+        QTest::newRow("case-sensitive") << false << QByteArray("+ping") << -1;
+        QTest::newRow("end marker is searched")
+            << false << QByteArray("+TrpCfgCmd_Max") << int(TransparentConfig::eTrpCfgCmd_Max);
+        QTest::newRow("keyword only after =") << false << QByteArray("+X=PING") << -1;
+    }
+    void identification()
+    {
+        QFETCH(bool, gsm);
+        QFETCH(QByteArray, reply);
+        QFETCH(int, id);
+        const QString *table = gsm ? TrpCfgCmdGSMTexts : TrpCfgCmdTexts;
+        const int end =
+            gsm ? int(TransparentConfig::eTrpCfgCmdGSM_Max) : int(TransparentConfig::eTrpCfgCmd_Max);
+        QCOMPARE(findReplyId(replyHead(reply), table, end), id);
+    }
+
+    void valuesAfterFirstEquals()
+    {
+        QCOMPARE(replyValues("+ERR=a=b"), QByteArray("a=b"));
+        QCOMPARE(replyValues("+ERR"), QByteArray("+ERR"));
+        QCOMPARE(splitRecord("+DEVINFO=a,,b,"), (QList<QByteArray>{"a", "", "b", ""}));
+        QCOMPARE(splitRecord("+DEVINFO="), (QList<QByteArray>{""}));
+        QCOMPARE(splitRecord("+DEVINFO"), QList<QByteArray>());
+    }
+
+    void int32_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("plain") << QByteArray("502") << 502 << true;
+        QTest::newRow("leading zeros") << QByteArray("0010") << 10 << true;
+        QTest::newRow("negative") << QByteArray("-939524086") << -939524086 << true;
+        QTest::newRow("plus sign") << QByteArray("+7") << 7 << true;
+        QTest::newRow("largest") << QByteArray("2147483647") << 2147483647 << true;
+        QTest::newRow("smallest") << QByteArray("-2147483648") << int(-2147483647 - 1) << true;
+        QTest::newRow("one above") << QByteArray("2147483648") << 0 << false;
+        QTest::newRow("one below") << QByteArray("-2147483649") << 0 << false;
+        QTest::newRow("unsigned address") << QByteArray("3355443210") << 0 << false;
+        QTest::newRow("long digits") << QByteArray("99999999999999999999999") << 0 << false;
+        QTest::newRow("empty") << QByteArray() << 0 << false;
+        QTest::newRow("sign only") << QByteArray("-") << 0 << false;
+        QTest::newRow("leading blank") << QByteArray(" 5") << 0 << false;
+        QTest::newRow("trailing blank") << QByteArray("5 ") << 0 << false;
+        QTest::newRow("hex") << QByteArray("0x10") << 0 << false;
+        QTest::newRow("text") << QByteArray("abc") << 0 << false;
+    }
+    void int32()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(int, value);
+        QFETCH(bool, ok);
+        bool read = !ok;
+        QCOMPARE(readInt32(field, &read), value);
+        QCOMPARE(read, ok);
+    }
+
+    void portRecordLength_data()
+    {
+        QTest::addColumn<bool>("gsm");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("eth 22") << false << 22 << false;
+        QTest::newRow("eth 23") << false << 23 << true;
+        QTest::newRow("eth 30") << false << 30 << true;
+        QTest::newRow("gsm 23") << true << 23 << false;
+        QTest::newRow("gsm 29") << true << 29 << false;
+        QTest::newRow("gsm 30") << true << 30 << true;
+        QTest::newRow("empty") << true << 0 << false;
+    }
+    void portRecordLength()
+    {
+        QFETCH(bool, gsm);
+        QFETCH(int, count);
+        QFETCH(bool, complete);
+        QList<QByteArray> list;
+        for (int i = 0; i < count; ++i)
+            list << "1";
+        const PortRecord record = parsePortRecord(list, gsm, ProtocolLimits);
+        QCOMPARE(record.received, count);
+        QCOMPARE(record.required, gsm ? 30 : 23);
+        QCOMPARE(record.complete(), complete);
+        QCOMPARE(record.texts.size(), complete ? record.required : 0);
+    }
+
+    void outOfRange_data()
+    {
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QList<int>>("positions");
+        QTest::newRow("all valid") << QByteArray("1,502,4,8,2,2,9,128,5000,100,0,0,0,0,8,0,1,0,4,10,100,0,0")
+                                   << QList<int>();
+        QTest::newRow("enable 2, mode 5")
+            << QByteArray("2,502,5,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0") << QList<int>{0, 2};
+        QTest::newRow("databits 6 and 9")
+            << QByteArray("1,502,0,6,0,1,5,8,400,100,0,1,503,0,9,0,1,5,8,400,100,0,0") << QList<int>{3, 14};
+        QTest::newRow("parity 3, stop 0, stop 3, baud 10")
+            << QByteArray("1,502,0,8,3,0,10,8,400,100,0,1,503,0,8,0,3,5,8,400,100,0,0")
+            << QList<int>{4, 5, 6, 16};
+        QTest::newRow("silent intervals 3, 129, 9, 5001")
+            << QByteArray("1,502,0,8,0,1,5,3,9,100,0,1,503,0,8,0,1,5,129,5001,100,0,0")
+            << QList<int>{7, 8, 18, 19};
+        QTest::newRow("TCP port 65536, negative port")
+            << QByteArray("1,65536,0,8,0,1,5,8,400,100,0,1,-1,0,8,0,1,5,8,400,100,0,0") << QList<int>{1, 12};
+        QTest::newRow("info response 2")
+            << QByteArray("1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,2") << QList<int>{22};
+        QTest::newRow("not a number reads 0: data bits out, enable in")
+            << QByteArray("x,502,0,x,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0") << QList<int>{3};
+    }
+    void outOfRange()
+    {
+        QFETCH(QByteArray, record);
+        QFETCH(QList<int>, positions);
+        const PortRecord r = parsePortRecord(values(record), false, ProtocolLimits);
+        QVERIFY(r.complete());
+        QCOMPARE(r.outOfRange, positions);
+        for (int port = 0; port < 2; ++port)
+            for (int field = 0; field < EthernetBlockSize; ++field)
+                QCOMPARE(r.port[port].valid[field], !positions.contains(port * 11 + field));
+    }
+
+    void dottedIpv4_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("address") << QStringLiteral("192.168.1.50") << true;
+        QTest::newRow("zeros") << QStringLiteral("0.0.0.0") << true;
+        QTest::newRow("leading zeros as received") << QStringLiteral("010.000.001.002") << true;
+        QTest::newRow("255") << QStringLiteral("255.255.255.255") << true;
+        QTest::newRow("256") << QStringLiteral("256.1.1.1") << false;
+        QTest::newRow("three octets") << QStringLiteral("192.168.1") << false;
+        QTest::newRow("five octets") << QStringLiteral("1.2.3.4.5") << false;
+        QTest::newRow("empty octet") << QStringLiteral("1..2.3") << false;
+        QTest::newRow("four digits") << QStringLiteral("0001.2.3.4") << false;
+        QTest::newRow("blank") << QStringLiteral(" 1.2.3.4") << false;
+        QTest::newRow("sign") << QStringLiteral("+1.2.3.4") << false;
+        QTest::newRow("comma") << QStringLiteral("1,2.3.4") << false;
+        QTest::newRow("letters") << QStringLiteral("a.b.c.d") << false;
+        QTest::newRow("Arabic-Indic digits") << QString::fromUtf8("\u0661.2.3.4") << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+    void dottedIpv4()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QCOMPARE(isDottedIpv4(text), valid);
+    }
+};
+
+TELVOR_TEST_MAIN(TestReplyParser)
+#include "tst_replyparser.moc"

@@ -1,0 +1,280 @@
+// The two windows a reply fills: the information window, one per DEVINFO
+// reply, and the network window, filled by READ_NETWORKCFG and writing
+// WRITE_NETWORKCFG. Frames are typed out as the device and the protocol
+// write them.
+
+#include "devinfo.h"
+#include "staticipconfig.h"
+#include "testsupport.h"
+#include "transparentconfig.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const char *const InfoEntries[] = {
+    "lineEdit_SerialNum",        "lineEdit_MacAddr",           "lineEdit_ProductType",
+    "lineEdit_ProductSubType",   "lineEdit_VersionMajorApp",   "lineEdit_VersionMinorApp",
+    "lineEdit_BoardType",        "lineEdit_VersionMajorBoard", "lineEdit_VersionMinorBoard",
+    "lineEdit_VersionParameter",
+};
+
+const char *const AddressEntries[] = {
+    "lineEdit_IpAddr",    "lineEdit_SubnetMask", "lineEdit_DefaultGateway",
+    "lineEdit_DNS1_Addr", "lineEdit_DNS2_Addr",
+};
+
+QList<DevInfo *> infoWindows()
+{
+    QList<DevInfo *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<DevInfo *>(widget))
+            windows << window;
+    }
+    return windows;
+}
+
+QStringList entryTexts(const QWidget &window)
+{
+    QStringList texts;
+    for (const char *name : InfoEntries)
+        texts << window.findChild<QLineEdit *>(QLatin1String(name))->text();
+    return texts;
+}
+
+QLineEdit *entry(const QWidget &window, const char *name)
+{
+    return window.findChild<QLineEdit *>(QLatin1String(name));
+}
+
+void flushDeferredDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TestReplyWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { qDeleteAll(infoWindows()); }
+
+    void infoReplyOpensOneWindowEach()
+    {
+        TransparentConfig page;
+        page.SetETHSettings(true);
+        QByteArray first = "+DEVINFO=0012345,00:1A:2B:3C:4D:5E,GW, 2 ,1,07,B1,2,0,15,eleventh\r\n";
+        QCOMPARE(page.Receive_Callback(first, nullptr), TransparentConfig::err_OK);
+        QCOMPARE(infoWindows().size(), 1);
+        QPointer<DevInfo> firstWindow = infoWindows().first();
+        QVERIFY(firstWindow->isVisible());
+        QCOMPARE(entryTexts(*firstWindow),
+                 (QStringList{"0012345", "00:1A:2B:3C:4D:5E", "GW", " 2 ", "1", "07", "B1", "2", "0", "15"}));
+        QCOMPARE(firstWindow->windowTitle(), QStringLiteral("Device Infos"));
+
+        // A GSM information record naming other commands is still one.
+        page.Set232Settings(true);
+        QByteArray second = "+DEVINFO=PING-9,+OK,RESTART,a,b,c,d,e,f,g\r\n";
+        QSignalSpy statusSpy(&page, &TransparentConfig::WriteStatusBar);
+        QCOMPARE(page.Receive_Callback(second, nullptr), TransparentConfig::err_OK);
+        QCOMPARE(statusSpy.count(), 0);
+        QCOMPARE(infoWindows().size(), 2);
+        QPointer<DevInfo> secondWindow =
+            infoWindows().first() == firstWindow ? infoWindows().last() : infoWindows().first();
+        QCOMPARE(entryTexts(*secondWindow).first(), QStringLiteral("PING-9"));
+
+        // The closed window goes only once its close handling is over.
+        QVERIFY(firstWindow->close());
+        QVERIFY(firstWindow);
+        flushDeferredDeletes();
+        QVERIFY(!firstWindow);
+        QVERIFY(secondWindow);
+        QVERIFY(secondWindow->isVisible());
+        QCOMPARE(infoWindows(), QList<DevInfo *>{secondWindow.data()});
+    }
+
+    void shortInfoRecordShowsWhatItHas()
+    {
+        TransparentConfig page;
+        page.SetUSBSettings(true);
+        QByteArray reply = "+DEVINFO=SN1,,GW\r\n";
+        QCOMPARE(page.Receive_Callback(reply, nullptr), TransparentConfig::err_OK);
+        QCOMPARE(infoWindows().size(), 1);
+        QCOMPARE(entryTexts(*infoWindows().first()),
+                 (QStringList{"SN1", "", "GW", "", "", "", "", "", "", ""}));
+    }
+
+    void networkRecordFillsTheWindow_data()
+    {
+        QTest::addColumn<QByteArray>("flag");
+        QTest::addColumn<bool>("dhcp");
+        QTest::newRow("static") << QByteArray("1") << false;
+        QTest::newRow("DHCP") << QByteArray("0") << true;
+        QTest::newRow("flag not a number") << QByteArray("on") << true;
+    }
+    void networkRecordFillsTheWindow()
+    {
+        QFETCH(QByteArray, flag);
+        QFETCH(bool, dhcp);
+        TransparentConfig page;
+        page.SetETHSettings(true);
+        StaticIpConfig window(CommSettings::USB);
+        if (!dhcp)
+            window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->setChecked(true);
+
+        QByteArray reply = "+READ_NETWORKCFG=00:1A:2B:3C:4D:5E," + flag +
+                           ",010,000,001,002,255,255,255,0,10,0,1,254,8,8,8,8,8,8,4,4\r\n";
+        QCOMPARE(page.Receive_Callback(reply, &window), TransparentConfig::err_OK);
+
+        QCOMPARE(entry(window, "lineEdit_MacAddr")->text(), QStringLiteral("00:1A:2B:3C:4D:5E"));
+        QCOMPARE(window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->isChecked(), dhcp);
+        const QStringList expected{"010.000.001.002", "255.255.255.0", "10.0.1.254", "8.8.8.8", "8.8.4.4"};
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(entry(window, AddressEntries[i])->text(), expected.at(i));
+            QCOMPARE(entry(window, AddressEntries[i])->isEnabled(), !dhcp);
+        }
+    }
+
+    void networkRecordOfWrongLengthIsNotApplied_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("21 values")
+            << QByteArray("+READ_NETWORKCFG=m,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19\r\n")
+            << QStringLiteral("Incomplete READ_NETWORKCFG reply: 21 of 22 values");
+        QTest::newRow("23 values")
+            << QByteArray("+READ_NETWORKCFG=m,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21\r\n")
+            << QStringLiteral("Invalid READ_NETWORKCFG reply: 23 values instead of 22");
+        QTest::newRow("no values") << QByteArray("+READ_NETWORKCFG\r\n")
+                                   << QStringLiteral("Incomplete READ_NETWORKCFG reply: 0 of 22 values");
+    }
+    void networkRecordOfWrongLengthIsNotApplied()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, status);
+        TransparentConfig page;
+        page.Set485Settings(true);
+        StaticIpConfig window(CommSettings::TCP485);
+        QSignalSpy statusSpy(&page, &TransparentConfig::WriteStatusBar);
+        QCOMPARE(page.Receive_Callback(reply, &window), TransparentConfig::err_OK);
+        QCOMPARE(statusSpy.count(), 1);
+        QCOMPARE(statusSpy.at(0).at(0).toString(), status);
+        QCOMPARE(statusSpy.at(0).at(1).toInt(), 3000);
+        QCOMPARE(entry(window, "lineEdit_MacAddr")->text(), QString());
+        QVERIFY(!window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->isChecked());
+        for (const char *name : AddressEntries)
+            QCOMPARE(entry(window, name)->text(), QStringLiteral("0.0.0.0"));
+    }
+
+    void readNetworkCfgTakesAnyList()
+    {
+        StaticIpConfig window(CommSettings::USB);
+        for (const QByteArray &qba :
+             {QByteArray(), QByteArray(","), QByteArray("m,0,1,2,3"), QByteArray(30, ',')}) {
+            window.ReadNetworkCfg(qba);
+            QCOMPARE(entry(window, "lineEdit_MacAddr")->text(), QString());
+            QCOMPARE(entry(window, "lineEdit_IpAddr")->text(), QStringLiteral("0.0.0.0"));
+        }
+    }
+
+    void viewOnlyOverTheConfigurationService()
+    {
+        StaticIpConfig window(CommSettings::TCP);
+        for (const char *name : AddressEntries)
+            QVERIFY(entry(window, name)->isReadOnly());
+        QVERIFY(!window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->isEnabled());
+        QVERIFY(!window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->isEnabled());
+
+        QSignalSpy sent(&window, &StaticIpConfig::WriteData);
+        window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Read"))->click();
+        QCOMPARE(sent.count(), 1);
+        QCOMPARE(sent.at(0).at(0).toByteArray(), QByteArray("AT+READ_NETWORKCFG\r\n"));
+
+        StaticIpConfig editable(CommSettings::TCP232);
+        QVERIFY(!entry(editable, "lineEdit_IpAddr")->isReadOnly());
+        QVERIFY(editable.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->isEnabled());
+    }
+
+    void applySendsTheRecordAndCloses_data()
+    {
+        QTest::addColumn<bool>("dhcp");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::newRow("static")
+            << false
+            << QByteArray("AT+WRITE_NETWORKCFG=1,192,168,1,50,255,255,255,0,192,168,1,1,8,8,8,8,8,8,4,4\r\n");
+        QTest::newRow("DHCP sends the disabled entries too")
+            << true
+            << QByteArray("AT+WRITE_NETWORKCFG=0,192,168,1,50,255,255,255,0,192,168,1,1,8,8,8,8,8,8,4,4\r\n");
+    }
+    void applySendsTheRecordAndCloses()
+    {
+        QFETCH(bool, dhcp);
+        QFETCH(QByteArray, frame);
+        StaticIpConfig window(CommSettings::USB);
+        window.show();
+        entry(window, "lineEdit_IpAddr")->setText(QStringLiteral("192.168.1.50"));
+        entry(window, "lineEdit_SubnetMask")->setText(QStringLiteral("255.255.255.0"));
+        entry(window, "lineEdit_DefaultGateway")->setText(QStringLiteral("192.168.1.1"));
+        entry(window, "lineEdit_DNS1_Addr")->setText(QStringLiteral("8.8.8.8"));
+        entry(window, "lineEdit_DNS2_Addr")->setText(QStringLiteral("8.8.4.4"));
+        window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->setChecked(dhcp);
+        QCOMPARE(entry(window, "lineEdit_IpAddr")->isEnabled(), !dhcp);
+
+        QSignalSpy sent(&window, &StaticIpConfig::WriteData);
+        QSignalSpy closed(&window, &StaticIpConfig::Close_StaticIpConfigWindow);
+        window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+        QCOMPARE(sent.count(), 1);
+        QCOMPARE(sent.at(0).at(0).toByteArray(), frame);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!window.isVisible());
+    }
+
+    void applyRefusesWhatIsNotAnAddress_data()
+    {
+        QTest::addColumn<QByteArray>("entryName");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("three octets")
+            << QByteArray("lineEdit_IpAddr") << QStringLiteral("192.168.1") << "IP Address";
+        QTest::newRow("octet 256") << QByteArray("lineEdit_SubnetMask") << QStringLiteral("255.256.0.0")
+                                   << "Subnet Mask";
+        QTest::newRow("comma") << QByteArray("lineEdit_DefaultGateway") << QStringLiteral("10,0.0.1")
+                               << "Default Gateway";
+        QTest::newRow("empty") << QByteArray("lineEdit_DNS1_Addr") << QString() << "DNS-1 Address";
+        QTest::newRow("five octets") << QByteArray("lineEdit_DNS2_Addr") << QStringLiteral("8.8.4.4.4")
+                                     << "DNS-2 Address";
+    }
+    void applyRefusesWhatIsNotAnAddress()
+    {
+        QFETCH(QByteArray, entryName);
+        QFETCH(QString, text);
+        QFETCH(QString, caption);
+        StaticIpConfig window(CommSettings::TCP485);
+        window.show();
+        entry(window, entryName.constData())->setText(text);
+        TestSupport::MessageBoxAnswerer answerer;
+        answerer.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
+        QSignalSpy sent(&window, &StaticIpConfig::WriteData);
+        QSignalSpy closed(&window, &StaticIpConfig::Close_StaticIpConfigWindow);
+
+        window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+
+        QCOMPARE(answerer.seen().size(), 1);
+        QVERIFY(answerer.seen().first().text.contains(caption));
+        QVERIFY(answerer.seen().first().text.contains(QLatin1Char('"') + text + QLatin1Char('"')));
+        QCOMPARE(sent.count(), 0);
+        QCOMPARE(closed.count(), 0);
+        QVERIFY(window.isVisible());
+    }
+};
+
+TELVOR_TEST_MAIN(TestReplyWindows)
+#include "tst_replywindows.moc"

@@ -1,0 +1,502 @@
+// telvor-screenshots --devicesim PATH --out DIR
+//
+// Renders the tool's windows in their main states into PNG files, for the
+// README and the technician's guide. It starts the device simulator on
+// loopback (both models, on the ports that scripts/run uses when they are
+// free), then drives the real windows the way a technician would: picks the
+// model on the start window, types the simulator's endpoints into the
+// connection panel, presses the connect buttons, opens the network window and
+// asks for the information record; then it starts again with the GSM model.
+// Each picture is taken with QWidget::grab() once the window shows the state
+// it is meant to show.
+//
+// The program runs with a settings home of its own, so it never reads or
+// writes the user's saved connection entries. A step that does not reach its
+// state in time is reported and its picture skipped; the exit status is 1 when
+// any picture is missing.
+
+#include "devicechoose.h"
+#include "devinfo.h"
+#include "staticipconfig.h"
+#include "telvorconfigurator.h"
+#include "transparentconfig.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+QTextStream &errs()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+// The endpoints that the simulator announces on its standard output, one line
+// each: "config-service 127.0.0.1:PORT", "rs232 ...", "rs485 ...", "usb PATH".
+struct Endpoints
+{
+    QString host;
+    int configPort = 0;
+    int port232 = 0;
+    int port485 = 0;
+    QString usb;
+
+    bool complete() const { return configPort > 0 && port232 > 0 && port485 > 0 && !usb.isEmpty(); }
+};
+
+class Simulator
+{
+public:
+    ~Simulator() { stop(); }
+
+    // Ports 0 let the system choose.
+    bool start(const QString &program, const QString &ptyLink, int configPort, int port232, int port485)
+    {
+        m_endpoints = Endpoints();
+        m_process.setProgram(program);
+        m_process.setArguments({QStringLiteral("--model"), QStringLiteral("both"), QStringLiteral("--host"),
+                                QStringLiteral("127.0.0.1"), QStringLiteral("--config-port"),
+                                QString::number(configPort), QStringLiteral("--port232"), QString::number(port232),
+                                QStringLiteral("--port485"), QString::number(port485), QStringLiteral("--pty-link"),
+                                ptyLink});
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        if (!m_process.waitForStarted(5000)) {
+            errs() << "screenshots: cannot start " << program << ": " << m_process.errorString() << '\n';
+            return false;
+        }
+        static const QRegularExpression tcpLine(QStringLiteral("^(config-service|rs232|rs485) ([^ ]+):(\\d+)$"));
+        static const QRegularExpression usbLine(QStringLiteral("^usb (\\S+)$"));
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_endpoints.complete() && clock.elapsed() < 10000) {
+            if (!m_process.canReadLine() && !m_process.waitForReadyRead(500)) {
+                if (m_process.state() != QProcess::Running)
+                    break;
+                continue;
+            }
+            while (m_process.canReadLine()) {
+                const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
+                const QRegularExpressionMatch tcp = tcpLine.match(line);
+                if (tcp.hasMatch()) {
+                    m_endpoints.host = tcp.captured(2);
+                    const int port = tcp.captured(3).toInt();
+                    if (tcp.captured(1) == QLatin1String("config-service"))
+                        m_endpoints.configPort = port;
+                    else if (tcp.captured(1) == QLatin1String("rs232"))
+                        m_endpoints.port232 = port;
+                    else
+                        m_endpoints.port485 = port;
+                }
+                const QRegularExpressionMatch usb = usbLine.match(line);
+                if (usb.hasMatch())
+                    m_endpoints.usb = usb.captured(1);
+            }
+        }
+        if (!m_endpoints.complete()) {
+            stop();
+            return false;
+        }
+        // The pseudo-terminal is reached through its link, which stays valid
+        // whatever number the system gave the terminal.
+        m_endpoints.usb = ptyLink;
+        // Later output is the simulator's traffic log; it is not needed here.
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
+                         [this] { m_process.readAllStandardOutput(); });
+        return true;
+    }
+
+    void stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+
+    const Endpoints &endpoints() const { return m_endpoints; }
+
+private:
+    QProcess m_process;
+    Endpoints m_endpoints;
+};
+
+class Shooter : public QObject
+{
+public:
+    Shooter(const QString &outDir, const Endpoints &endpoints) : m_outDir(outDir), m_endpoints(endpoints)
+    {
+        // Modal boxes run their own event loop; this timer keeps running in it,
+        // takes the picture of the box that a step asked for and answers every
+        // box, so that no step can hang on one.
+        m_boxTimer.setInterval(50);
+        connect(&m_boxTimer, &QTimer::timeout, this, &Shooter::answerBoxes);
+        m_boxTimer.start();
+    }
+
+    int run()
+    {
+        shootStartAndEthernet();
+        shootGsm();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            w->close();
+        QApplication::processEvents();
+
+        errs() << "screenshots: wrote " << m_written.size() << " pictures to " << m_outDir << '\n';
+        if (!m_missing.isEmpty()) {
+            errs() << "screenshots: missing: " << m_missing.join(QStringLiteral(", ")) << '\n';
+            return 1;
+        }
+        return 0;
+    }
+
+private:
+    template <typename T> static T *topLevel()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+                return t;
+        }
+        return nullptr;
+    }
+
+    template <typename T> static T *child(QObject *parent, const char *name)
+    {
+        return parent ? parent->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+    }
+
+    // Waits, processing events, until the condition holds. On time-out the
+    // step is reported and every picture named in `skipped` counts as missing.
+    bool waitFor(const char *what, const std::function<bool()> &condition, int timeoutMs,
+                 const QStringList &skipped)
+    {
+        if (QTest::qWaitFor(condition, timeoutMs))
+            return true;
+        errs() << "screenshots: " << what << " did not happen within " << timeoutMs / 1000 << " s\n";
+        m_missing += skipped;
+        return false;
+    }
+
+    void save(QWidget *widget, const QString &name)
+    {
+        // Let pending layout and paint events settle before rendering.
+        QTest::qWait(200);
+        const QString path = QDir(m_outDir).filePath(name + QStringLiteral(".png"));
+        if (widget->grab().save(path)) {
+            m_written += name;
+            errs() << "screenshots: " << path << '\n';
+        } else {
+            m_missing += name;
+            errs() << "screenshots: cannot write " << path << '\n';
+        }
+    }
+
+    static void type(QLineEdit *edit, const QString &text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        // Return finishes the edit, so the panel checks and saves the entry.
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    void answerBoxes()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (m_answering || !box || !box->isVisible())
+            return;
+        // Taking the picture waits for painting, and this timer fires again
+        // meanwhile: one box is handled once.
+        m_answering = true;
+        if (!m_boxPicture.isEmpty()) {
+            save(box, m_boxPicture);
+            m_boxPicture.clear();
+            ++m_boxesShot;
+        } else {
+            errs() << "screenshots: answered a box nobody asked for: \"" << box->windowTitle() << "\" "
+                  << box->text() << '\n';
+        }
+        QAbstractButton *button = box->defaultButton();
+        if (!button)
+            button = box->escapeButton();
+        if (!button && !box->buttons().isEmpty())
+            button = box->buttons().constFirst();
+        if (button)
+            button->click();
+        else
+            box->reject();
+        m_answering = false;
+    }
+
+    TelvorConfigurator *mainWindow() { return topLevel<TelvorConfigurator>(); }
+
+    bool pageEnabled()
+    {
+        auto *page = mainWindow() ? mainWindow()->findChild<TransparentConfig *>() : nullptr;
+        return page && page->isEnabled();
+    }
+
+    void shootStartAndEthernet()
+    {
+        const QStringList ethernetPictures{QStringLiteral("main-ethernet-disconnected"),
+                                           QStringLiteral("main-ethernet-connected"),
+                                           QStringLiteral("network-view-only"),
+                                           QStringLiteral("devinfo"),
+                                           QStringLiteral("warning"),
+                                           QStringLiteral("network-editable")};
+
+        auto *chooser = new DeviceChoose(nullptr);
+        chooser->setAttribute(Qt::WA_DeleteOnClose);
+        chooser->show();
+        if (!waitFor("the start window", [chooser] { return chooser->isVisible(); }, 5000,
+                     QStringList{QStringLiteral("start")} + ethernetPictures))
+            return;
+        auto *models = child<QComboBox>(chooser, "comboBox_ChooseDevice");
+        auto *login = child<QAbstractButton>(chooser, "pushButton_Login");
+        if (!models || !login) {
+            errs() << "screenshots: the start window lacks its model list or its continue button\n";
+            m_missing += QStringList{QStringLiteral("start")} + ethernetPictures;
+            return;
+        }
+        models->setCurrentIndex(1);
+        save(chooser, QStringLiteral("start"));
+
+        login->click();
+        if (!waitFor("the main window", [this] { return mainWindow() != nullptr; }, 5000, ethernetPictures))
+            return;
+        TelvorConfigurator *window = mainWindow();
+
+        if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerIp"))
+            type(edit, m_endpoints.host);
+        if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerPort"))
+            type(edit, QString::number(m_endpoints.configPort));
+        save(window, QStringLiteral("main-ethernet-disconnected"));
+
+        auto *connectButton = child<QAbstractButton>(window, "pushButton_TcpConnect");
+        if (!connectButton) {
+            m_missing += ethernetPictures.mid(1);
+            return;
+        }
+        connectButton->click();
+        if (!waitFor("the ETHERNET connection", [this] { return pageEnabled(); }, 15000,
+                     ethernetPictures.mid(1)))
+            return;
+        // The first answer enables the page and fills it in one step. The
+        // device's current address completes the panel.
+        auto *currentIp = child<QLineEdit>(window, "lineEdit_CurrentIpAddr");
+        if (auto *readIp = child<QAbstractButton>(window, "pushButton_GetIpAddr"); readIp && currentIp) {
+            readIp->click();
+            if (!QTest::qWaitFor([currentIp] { return !currentIp->text().isEmpty(); }, 3000))
+                errs() << "screenshots: the current address did not arrive\n";
+        }
+        save(window, QStringLiteral("main-ethernet-connected"));
+
+        shootNetworkWindow(window, QStringLiteral("network-view-only"));
+        shootInformationWindow(window);
+        shootWarningBox(window);
+
+        connectButton->click();
+        waitFor("the ETHERNET disconnection", [this] { return !pageEnabled(); }, 10000, {});
+
+        // The USB route shows the network window with editable entries.
+        window->openSerialPort(m_endpoints.usb);
+        if (waitFor("the USB connection", [this] { return pageEnabled(); }, 15000,
+                    {QStringLiteral("network-editable")})) {
+            QTest::qWait(500);
+            shootNetworkWindow(window, QStringLiteral("network-editable"));
+            QMetaObject::invokeMethod(window, "CloseComPort");
+            waitFor("the USB disconnection", [this] { return !pageEnabled(); }, 10000, {});
+        }
+    }
+
+    void shootNetworkWindow(TelvorConfigurator *window, const QString &name)
+    {
+        auto *button = child<QAbstractButton>(window, "pushButton_StaticIPConfig");
+        if (!button || !button->isEnabled()) {
+            errs() << "screenshots: the Static IP Settings button is not usable\n";
+            m_missing += name;
+            return;
+        }
+        button->click();
+        StaticIpConfig *network = nullptr;
+        if (!waitFor(
+                "the filled network window",
+                [&network] {
+                    network = topLevel<StaticIpConfig>();
+                    auto *mac = child<QLineEdit>(network, "lineEdit_MacAddr");
+                    return mac && !mac->text().isEmpty();
+                },
+                10000, {name}))
+            return;
+        save(network, name);
+        network->close();
+        QTest::qWait(100);
+    }
+
+    void shootInformationWindow(TelvorConfigurator *window)
+    {
+        auto *getInfo = child<QAction>(window, "actionGET_INFO");
+        if (!getInfo || !getInfo->isEnabled()) {
+            errs() << "screenshots: GET INFO is not usable\n";
+            m_missing += QStringLiteral("devinfo");
+            return;
+        }
+        getInfo->trigger();
+        if (!waitFor("the information window", [] { return topLevel<DevInfo>() != nullptr; }, 10000,
+                     {QStringLiteral("devinfo")}))
+            return;
+        DevInfo *info = topLevel<DevInfo>();
+        save(info, QStringLiteral("devinfo"));
+        info->close();
+        QTest::qWait(100);
+    }
+
+    // Switching a port's enable away from the device's value warns that the
+    // port will be closed.
+    void shootWarningBox(TelvorConfigurator *window)
+    {
+        auto *enable = child<QComboBox>(window, "comboBox_Enable_485");
+        if (!enable || !enable->isEnabled()) {
+            m_missing += QStringLiteral("warning");
+            return;
+        }
+        const int deviceValue = enable->currentIndex();
+        const int shotsBefore = m_boxesShot;
+        m_boxPicture = QStringLiteral("warning");
+        enable->setCurrentIndex(deviceValue == 0 ? 1 : 0);
+        if (m_boxesShot == shotsBefore) {
+            errs() << "screenshots: changing the RS-485 enable showed no warning\n";
+            m_boxPicture.clear();
+            m_missing += QStringLiteral("warning");
+        }
+        enable->setCurrentIndex(deviceValue);
+    }
+
+    void shootGsm()
+    {
+        const QStringList gsmPictures{QStringLiteral("main-gsm-disconnected"),
+                                      QStringLiteral("main-gsm-connected")};
+        // A technician with a GSM modem chooses it on the start window.
+        if (TelvorConfigurator *ethernetWindow = mainWindow())
+            ethernetWindow->close();
+        auto *chooser = new DeviceChoose(nullptr);
+        chooser->setAttribute(Qt::WA_DeleteOnClose);
+        chooser->show();
+        auto *models = child<QComboBox>(chooser, "comboBox_ChooseDevice");
+        auto *login = child<QAbstractButton>(chooser, "pushButton_Login");
+        if (!models || !login) {
+            m_missing += gsmPictures;
+            return;
+        }
+        models->setCurrentIndex(2);
+        login->click();
+        if (!waitFor("the main window of the GSM model", [this] { return mainWindow() != nullptr; }, 5000,
+                     gsmPictures))
+            return;
+        TelvorConfigurator *window = mainWindow();
+        if (auto *edit = child<QLineEdit>(window, "lineEdit_TcpServerIp"))
+            type(edit, m_endpoints.host);
+        if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerPort485"))
+            type(edit, QString::number(m_endpoints.port485));
+        if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerPort232"))
+            type(edit, QString::number(m_endpoints.port232));
+        save(window, gsmPictures.at(0));
+
+        auto *connect485 = child<QAbstractButton>(window, "pushButton_485Connect");
+        if (!connect485) {
+            m_missing += gsmPictures.at(1);
+            return;
+        }
+        connect485->click();
+        if (!waitFor("the RS-485 data-port connection", [this] { return pageEnabled(); }, 15000,
+                     {gsmPictures.at(1)}))
+            return;
+        // The tool asks for the port record half a second after the connect;
+        // the record of the GSM model carries the APN.
+        auto *apn = child<QLineEdit>(window, "lineEdit_APN");
+        if (!QTest::qWaitFor([apn] { return apn && !apn->text().isEmpty(); }, 3000))
+            errs() << "screenshots: the RS-485 data port's record brought no APN\n";
+        save(window, gsmPictures.at(1));
+        connect485->click();
+        waitFor("the RS-485 disconnection", [this] { return !pageEnabled(); }, 10000, {});
+    }
+
+    QString m_outDir;
+    Endpoints m_endpoints;
+    QTimer m_boxTimer;
+    QString m_boxPicture;
+    bool m_answering = false;
+    int m_boxesShot = 0;
+    QStringList m_written;
+    QStringList m_missing;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // A settings home of its own: the panel saves every entry it is given.
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
+
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(Icons);
+
+    QString simulatorProgram;
+    QString outDir;
+    const QStringList args = app.arguments();
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        if (args.at(i) == QLatin1String("--devicesim"))
+            simulatorProgram = args.at(i + 1);
+        else if (args.at(i) == QLatin1String("--out"))
+            outDir = args.at(i + 1);
+    }
+    if (simulatorProgram.isEmpty() || outDir.isEmpty()) {
+        errs() << "usage: telvor-screenshots --devicesim PATH --out DIR\n";
+        return 2;
+    }
+    if (!QDir().mkpath(outDir)) {
+        errs() << "screenshots: cannot create " << outDir << '\n';
+        return 1;
+    }
+
+    // The pictures show the ports that the README names for scripts/run; when
+    // one of them is taken, the system chooses.
+    Simulator simulator;
+    const QString ptyLink = home.filePath(QStringLiteral("usb"));
+    if (!simulator.start(simulatorProgram, ptyLink, 15020, 15001, 15000)) {
+        errs() << "screenshots: the usual ports are taken, the system chooses others\n";
+        if (!simulator.start(simulatorProgram, ptyLink, 0, 0, 0)) {
+            errs() << "screenshots: the simulator did not announce its four endpoints\n";
+            return 1;
+        }
+    }
+
+    Shooter shooter(outDir, simulator.endpoints());
+    const int result = shooter.run();
+    simulator.stop();
+    return result;
+}
