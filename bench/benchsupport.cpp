@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 
 #if defined(__GLIBC__)
@@ -22,6 +23,13 @@
 #endif
 
 namespace Bench {
+
+double processCpuMicroseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec * 1e6 + now.tv_nsec / 1e3;
+}
 
 double wireMicroseconds(int bytes, int baud)
 {
@@ -110,8 +118,8 @@ void Table::print() const
 {
     if (tsvRequested()) {
         for (const Row &row : m_rows) {
-            const QStringList cells = {QStringLiteral("ROW"), row.figure, row.measured, row.floor,
-                                       row.ratio,             row.target, row.met};
+            const QStringList cells = {
+                QStringLiteral("ROW"), row.figure, row.measured, row.floor, row.ratio, row.target, row.met};
             std::printf("%s\n", qPrintable(cells.join(QLatin1Char('\t'))));
         }
         std::fflush(stdout);

@@ -31,6 +31,9 @@ inline double microsecondsBetween(Clock::time_point from, Clock::time_point to)
     return std::chrono::duration<double, std::micro>(to - from).count();
 }
 
+// CPU time this process has used so far, all threads, from its start.
+double processCpuMicroseconds();
+
 // Wire time of a frame on a serial line with one start and one stop bit and
 // no parity (ten bits a byte), in microseconds.
 double wireMicroseconds(int bytes, int baud);
@@ -45,8 +48,8 @@ double percentile(QVector<double> samples, double p);
 // the table aligns in any terminal and with any awk.
 QString formatMicroseconds(double us);
 QString formatKiB(double kib);
-QString formatRatio(double ratio);    // "1.23x"
-QString formatPercent(double ratio);  // "1.8 %"
+QString formatRatio(double ratio);   // "1.23x"
+QString formatPercent(double ratio); // "1.8 %"
 
 // ---- the result table ---------------------------------------------------------
 
@@ -57,7 +60,7 @@ struct Row
     QString floor;    // what it is compared with, and its value
     QString ratio;    // measured against the floor
     QString target;
-    QString met;      // "yes", "NO" or "-" where no target applies
+    QString met; // "yes", "NO" or "-" where no target applies
 };
 
 QString verdict(bool met);

@@ -59,8 +59,7 @@ struct Sample
     double firstReadDelayUs = 0; // data port only
 };
 
-template <class T>
-T *child(QObject *parent, const char *name)
+template <class T> T *child(QObject *parent, const char *name)
 {
     T *object = parent->findChild<T *>(QLatin1String(name));
     if (!object)
@@ -115,7 +114,9 @@ public:
         route.button->click();
         loop.exec();
         if (filled == Bench::Clock::time_point{})
-            Bench::fail(QStringLiteral("%1: the page was not filled within %2 ms").arg(route.name).arg(StepTimeoutMs));
+            Bench::fail(QStringLiteral("%1: the page was not filled within %2 ms")
+                            .arg(route.name)
+                            .arg(StepTimeoutMs));
 
         Sample sample;
         sample.totalUs = Bench::microsecondsBetween(start, filled);
@@ -123,8 +124,9 @@ public:
             sample.firstReadDelayUs = Bench::microsecondsBetween(accepted, requested);
 
         route.button->click();
-        if (!Bench::waitUntil([&] { return !m_page->isEnabled() && m_device.connectionCount(route.endpoint) == 0; },
-                              StepTimeoutMs))
+        if (!Bench::waitUntil(
+                [&] { return !m_page->isEnabled() && m_device.connectionCount(route.endpoint) == 0; },
+                StepTimeoutMs))
             Bench::fail(QStringLiteral("%1: the route did not close").arg(route.name));
         return sample;
     }
@@ -224,16 +226,19 @@ void report(Bench::Table &table, const QString &name, const Series &s, bool data
                    QStringLiteral("fixed delay: 500 ms"), Bench::formatRatio(delay / FirstReadDelayUs),
                    QStringLiteral("-"), QStringLiteral("-")});
     }
-    const QString what = dataPort ? QStringLiteral("connect -> filled less the delay") : QStringLiteral("connect -> filled");
+    const QString what =
+        dataPort ? QStringLiteral("connect -> filled less the delay") : QStringLiteral("connect -> filled");
     table.add({prefix + what + QStringLiteral(", median"), Bench::formatMicroseconds(ownMedian),
                floorText(floorMedian), Bench::formatRatio(ownMedian / floorMedian), QStringLiteral("-"),
                QStringLiteral("-")});
-    table.add({prefix + what + QStringLiteral(", p95"), Bench::formatMicroseconds(ownP95), floorText(floorP95),
-               Bench::formatRatio(ownP95 / floorP95), QStringLiteral("-"), QStringLiteral("-")});
+    table.add({prefix + what + QStringLiteral(", p95"), Bench::formatMicroseconds(ownP95),
+               floorText(floorP95), Bench::formatRatio(ownP95 / floorP95), QStringLiteral("-"),
+               QStringLiteral("-")});
     const double share = ownMedian - floorMedian;
     table.add({prefix + QStringLiteral("tool's own share (median - floor)"), Bench::formatMicroseconds(share),
                floorText(floorMedian), QStringLiteral("-"),
-               QStringLiteral("< %1").arg(Bench::formatMicroseconds(TargetShareUs)), Bench::verdict(share < TargetShareUs)});
+               QStringLiteral("< %1").arg(Bench::formatMicroseconds(TargetShareUs)),
+               Bench::verdict(share < TargetShareUs)});
 }
 
 } // namespace
@@ -248,8 +253,8 @@ int main(int argc, char *argv[])
     Bench::failOnModalBoxes();
     Q_INIT_RESOURCE(Icons);
 
-    const int ethernetRuns = Bench::intArgument(QStringLiteral("ethernet-runs"), 60);
-    const int dataPortRuns = Bench::intArgument(QStringLiteral("dataport-runs"), 20);
+    const int ethernetRuns = Bench::intArgument(QStringLiteral("ethernet-runs"), 100);
+    const int dataPortRuns = Bench::intArgument(QStringLiteral("dataport-runs"), 25);
 
     devsim::DeviceSimulator::Options options;
     options.model = devsim::Model::Both;

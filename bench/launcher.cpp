@@ -3,9 +3,11 @@
 // the startup and memory drivers. The tool itself has no options, so this
 // bench-only program stands in for it and reports what the drivers time:
 //
-//   chooser-shown W H   after the start window's first paint
-//   main-shown W H      after "Devam Et" (Ethernet Modem chosen) has opened
-//                       the main window and it has been painted
+//   chooser-shown W H CPU   after the start window's first paint
+//   main-shown W H CPU      after "Devam Et" (Ethernet Modem chosen) has
+//                           opened the main window and it has been painted
+//
+// W and H are the window's size, CPU the process's CPU time so far in us.
 //
 // Without options it then ends. With --memory --config-port P it goes on
 // against the simulated device on loopback port P, as a user would: connect
@@ -13,12 +15,17 @@
 // window, ask ten times for the device information; then it prints its
 // memory, closes those windows and opens and closes a network window and an
 // information window --cycles times (default 200), printing its memory after
-// cycle 20 and after the last:
+// cycle 20 and after the last. Its memory is also printed on the way: with
+// the main window shown, once connected, with the network window open.
 //
+//   memory main-shown|connected|network-window HWM_KIB RSS_KIB HEAP_BYTES WINDOWS
 //   memory scenario HWM_KIB RSS_KIB HEAP_BYTES WINDOWS
 //   memory cycles N HWM_KIB RSS_KIB HEAP_BYTES WINDOWS
 //
-// WINDOWS counts the network and information windows still alive.
+// WINDOWS counts the network and information windows still alive. Qt's
+// pixmap cache is off during the cycles unless --keep-pixmap-cache is given;
+// --exit-at-once ends the process after the cycles without tearing anything
+// down, for a heap profiler.
 
 #include "benchsupport.h"
 
@@ -33,7 +40,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPointer>
+#include <QPixmapCache>
 #include <QWindow>
 
 #include <cstdio>
@@ -50,8 +57,7 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
-template <class T>
-T *child(QObject *parent, const char *name)
+template <class T> T *child(QObject *parent, const char *name)
 {
     T *object = parent->findChild<T *>(QLatin1String(name));
     if (!object)
@@ -59,8 +65,7 @@ T *child(QObject *parent, const char *name)
     return object;
 }
 
-template <class T>
-QList<T *> windowsOf()
+template <class T> QList<T *> windowsOf()
 {
     QList<T *> found;
     for (QWidget *widget : QApplication::allWidgets()) {
@@ -78,7 +83,8 @@ bool exposed(QWidget *window)
 void step(const QString &what, const std::function<bool()> &done)
 {
     if (!Bench::waitUntil(done, StepTimeoutMs))
-        Bench::fail(QStringLiteral("memory scenario: %1 did not happen within %2 ms").arg(what).arg(StepTimeoutMs));
+        Bench::fail(
+            QStringLiteral("memory scenario: %1 did not happen within %2 ms").arg(what).arg(StepTimeoutMs));
 }
 
 void reportMemory(const QString &label)
@@ -138,6 +144,7 @@ void openInformationWindows(TelvorConfigurator &window, int count)
 void runMemoryScenario(TelvorConfigurator &window, quint16 port, int cycles)
 {
     Bench::failOnModalBoxes();
+    reportMemory(QStringLiteral("main-shown"));
     auto *page = window.findChild<TransparentConfig *>();
     if (!page || page->isEnabled())
         Bench::fail(QStringLiteral("memory scenario: the page should wait disabled for a connection"));
@@ -147,13 +154,24 @@ void runMemoryScenario(TelvorConfigurator &window, quint16 port, int cycles)
     child<QAbstractButton>(&window, "pushButton_TcpConnect")->click();
     // The page is enabled by the first answer, in the same call that applies it.
     step(QStringLiteral("connecting and reading the port record"), [page] { return page->isEnabled(); });
+    Bench::settle(100);
+    reportMemory(QStringLiteral("connected"));
 
     openNetworkWindow(window);
+    Bench::settle(100);
+    reportMemory(QStringLiteral("network-window"));
     openInformationWindows(window, 10);
     Bench::settle(300);
     reportMemory(QStringLiteral("scenario"));
 
     closeWindows();
+    // Qt keeps a pixmap of every icon it has drawn in its pixmap cache, up to
+    // a fixed limit (10 MiB), long after the icon is gone, and every new
+    // window brings new icons (its buttons, the style sheet of the DHCP box).
+    // That cache is switched off for the cycles, so that their figures show
+    // what the windows themselves leave behind.
+    if (!QCoreApplication::arguments().contains(QStringLiteral("--keep-pixmap-cache")))
+        QPixmapCache::setCacheLimit(0);
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         openNetworkWindow(window);
         openInformationWindows(window, 1);
@@ -181,7 +199,10 @@ int main(int argc, char *argv[])
     DeviceChoose chooser(nullptr);
     auto *chooserPainted = new Bench::FirstPaint(&chooser);
     QObject::connect(chooserPainted, &Bench::FirstPaint::painted, &app, [&chooser] {
-        say(QStringLiteral("chooser-shown %1 %2").arg(chooser.width()).arg(chooser.height()));
+        say(QStringLiteral("chooser-shown %1 %2 %3")
+                .arg(chooser.width())
+                .arg(chooser.height())
+                .arg(qint64(Bench::processCpuMicroseconds())));
 
         // "Devam Et" with the Ethernet Modem chosen.
         child<QComboBox>(&chooser, "comboBox_ChooseDevice")->setCurrentIndex(1);
@@ -193,7 +214,10 @@ int main(int argc, char *argv[])
 
         auto *mainPainted = new Bench::FirstPaint(window);
         QObject::connect(mainPainted, &Bench::FirstPaint::painted, window, [window] {
-            say(QStringLiteral("main-shown %1 %2").arg(window->width()).arg(window->height()));
+            say(QStringLiteral("main-shown %1 %2 %3")
+                    .arg(window->width())
+                    .arg(window->height())
+                    .arg(qint64(Bench::processCpuMicroseconds())));
             if (!QCoreApplication::arguments().contains(QStringLiteral("--memory"))) {
                 QCoreApplication::exit(0);
                 return;

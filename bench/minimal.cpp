@@ -2,7 +2,7 @@
 // program, built with the same compiler, flags and Qt as the tool, that shows
 // one empty QMainWindow of a given size and reports, after its first paint,
 //
-//   shown W H
+//   shown W H CPU                           (CPU: CPU time so far in us)
 //   memory HWM_KIB RSS_KIB HEAP_BYTES      (with --memory)
 //
 // then ends.
@@ -22,10 +22,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
 
     QMainWindow window;
-    window.resize(Bench::intArgument(QStringLiteral("width"), 400), Bench::intArgument(QStringLiteral("height"), 300));
+    window.resize(Bench::intArgument(QStringLiteral("width"), 400),
+                  Bench::intArgument(QStringLiteral("height"), 300));
     auto *painted = new Bench::FirstPaint(&window);
     QObject::connect(painted, &Bench::FirstPaint::painted, &app, [&window] {
-        std::printf("shown %d %d\n", window.width(), window.height());
+        std::printf("shown %d %d %lld\n", window.width(), window.height(),
+                    qint64(Bench::processCpuMicroseconds()));
         if (QCoreApplication::arguments().contains(QStringLiteral("--memory"))) {
             Bench::trimHeap();
             std::printf("memory %lld %lld %lld\n", Bench::statusKiB("VmHWM"), Bench::statusKiB("VmRSS"),

@@ -28,8 +28,8 @@ ChildEnvironment::ChildEnvironment()
     const QString home = m_home.path();
     QDir(home).mkpath(QStringLiteral(".config"));
     QDir(home).mkpath(QStringLiteral("run"));
-    QFile::setPermissions(home + QStringLiteral("/run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                             QFileDevice::ExeOwner);
+    QFile::setPermissions(home + QStringLiteral("/run"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     m_environment = QProcessEnvironment::systemEnvironment();
     m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     m_environment.insert(QStringLiteral("HOME"), home);
@@ -59,7 +59,8 @@ ProcessRun runProcess(const QString &program, const QStringList &arguments, cons
         const auto now = Clock::now();
         pending += process.readAllStandardOutput();
         for (int end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            run.lines.append({microsecondsBetween(start, now), QString::fromUtf8(pending.left(end)).trimmed()});
+            run.lines.append(
+                {microsecondsBetween(start, now), QString::fromUtf8(pending.left(end)).trimmed()});
             pending.remove(0, end + 1);
         }
     });

@@ -37,6 +37,8 @@ class ChildEnvironment
 public:
     ChildEnvironment();
     QProcessEnvironment environment() const { return m_environment; }
+    void insert(const QString &name, const QString &value) { m_environment.insert(name, value); }
+    void remove(const QString &name) { m_environment.remove(name); }
     // Where a child's error output goes (the tool traces every frame there);
     // its end is shown when a run fails.
     QString errorLog() const { return m_home.filePath(QStringLiteral("stderr.log")); }

@@ -10,7 +10,9 @@
 // tool: the repaint the reply caused happens there, and is reported on its
 // own for the GSM record.
 //
-//   reply_to_screen [--samples N] [--tsv]
+//   reply_to_screen [--samples N] [--only TEXT] [--tsv]
+//
+// --only keeps the kinds whose name holds TEXT (for a profiler run).
 
 #include "benchsupport.h"
 
@@ -32,7 +34,11 @@ namespace {
 constexpr int WireBaud = 115200;
 constexpr double TargetShareOfWire = 0.02;
 
-enum class Route { Ethernet, DataPort };
+enum class Route
+{
+    Ethernet,
+    DataPort
+};
 
 struct Case
 {
@@ -67,8 +73,7 @@ const QByteArray DeviceError = QByteArrayLiteral("+ERR=5\r\n");
 // The GSM record without its leading "+": refused by the frame check.
 const QByteArray NotAReply = GsmRecordA.mid(1);
 
-template <class T>
-T *child(QWidget *parent, const char *name)
+template <class T> T *child(QWidget *parent, const char *name)
 {
     T *widget = parent->findChild<T *>(QLatin1String(name));
     if (!widget)
@@ -88,7 +93,8 @@ void checkApplied(const Case &c, TelvorConfigurator &window, StaticIpConfig &net
              child<QComboBox>(&window, "comboBox_Mod_232")->currentIndex() == 4 &&
              child<QCheckBox>(&window, "checkBox_InfoResponse")->isChecked();
         if (c.a == GsmRecordA)
-            ok = ok && child<QLineEdit>(&window, "lineEdit_APN")->text() == QLatin1String("iot.telvor.example");
+            ok = ok &&
+                 child<QLineEdit>(&window, "lineEdit_APN")->text() == QLatin1String("iot.telvor.example");
     } else if (c.a == NetworkRecordA) {
         ok = child<QLineEdit>(&network, "lineEdit_IpAddr")->text() == QLatin1String("192.168.1.100") &&
              child<QLineEdit>(&network, "lineEdit_DNS2_Addr")->text() == QLatin1String("8.8.4.4");
@@ -138,14 +144,17 @@ int main(int argc, char *argv[])
          TransparentConfig::err_OK, false, false},
         {QStringLiteral("device error +ERR=5"), Route::Ethernet, DeviceError, DeviceError,
          TransparentConfig::err_Unknown, false, false},
-        {QStringLiteral("GSM port record"), Route::DataPort, GsmRecordA, GsmRecordB, TransparentConfig::err_OK,
-         false, true},
+        {QStringLiteral("GSM port record"), Route::DataPort, GsmRecordA, GsmRecordB,
+         TransparentConfig::err_OK, false, true},
         {QStringLiteral("rejected frame (no leading +)"), Route::DataPort, NotAReply, NotAReply,
          TransparentConfig::err_BeginChr, false, false},
     };
 
     Bench::Table table;
+    const QString only = Bench::stringArgument(QStringLiteral("only"));
     for (const Case &c : cases) {
+        if (!c.figure.contains(only))
+            continue;
         if (c.route == Route::Ethernet)
             page->SetETHSettings(true);
         else
@@ -182,18 +191,21 @@ int main(int argc, char *argv[])
         const double ratio = m / wire;
         table.add({QStringLiteral("reply_to_screen: %1 (%2 B), median").arg(c.figure).arg(bytes),
                    QStringLiteral("%1 (p95 %2)")
-                       .arg(Bench::formatMicroseconds(m), Bench::formatMicroseconds(Bench::percentile(handler, 95))),
+                       .arg(Bench::formatMicroseconds(m),
+                            Bench::formatMicroseconds(Bench::percentile(handler, 95))),
                    QStringLiteral("wire at 115200: %1").arg(Bench::formatMicroseconds(wire)),
                    Bench::formatPercent(ratio),
-                   c.carriesTarget ? QStringLiteral("< 2 % (%1)").arg(Bench::formatMicroseconds(wire * TargetShareOfWire))
-                                   : QStringLiteral("-"),
+                   c.carriesTarget
+                       ? QStringLiteral("< 2 % (%1)").arg(Bench::formatMicroseconds(wire * TargetShareOfWire))
+                       : QStringLiteral("-"),
                    c.carriesTarget ? Bench::verdict(ratio < TargetShareOfWire) : QStringLiteral("-")});
         if (c.carriesTarget) {
             const double mr = Bench::median(withRepaint);
-            table.add({QStringLiteral("reply_to_screen: %1 incl. the repaint it causes, median").arg(c.figure),
-                       Bench::formatMicroseconds(mr),
-                       QStringLiteral("wire at 115200: %1").arg(Bench::formatMicroseconds(wire)),
-                       Bench::formatPercent(mr / wire), QStringLiteral("-"), QStringLiteral("-")});
+            table.add(
+                {QStringLiteral("reply_to_screen: %1 incl. the repaint it causes, median").arg(c.figure),
+                 Bench::formatMicroseconds(mr),
+                 QStringLiteral("wire at 115200: %1").arg(Bench::formatMicroseconds(wire)),
+                 Bench::formatPercent(mr / wire), QStringLiteral("-"), QStringLiteral("-")});
         }
     }
     table.print();

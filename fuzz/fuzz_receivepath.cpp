@@ -112,6 +112,34 @@ QList<QByteArray> readNotifications(const QByteArray &stream, quint8 mode)
     return pieces;
 }
 
+// One page per route, built once: building the page's form for every input
+// would be most of the work. Each input starts from the same page state,
+// because a whole port record is applied first (it sets every field of the
+// record), so an input found to break an invariant breaks it again alone.
+struct RoutePage
+{
+    TransparentConfig page;
+    QByteArray resetRecord;
+};
+
+RoutePage &routePage(int index)
+{
+    static RoutePage pages[4];
+    static bool prepared = false;
+    if (!prepared) {
+        prepared = true;
+        for (int i = 0; i < 4; ++i) {
+            prepareRoute(pages[i].page, Routes[i].route);
+            pages[i].resetRecord =
+                Routes[i].recordValues == 23
+                    ? QByteArrayLiteral("+READALL=1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0\r\n")
+                    : QByteArrayLiteral("+READALL=1,502,0,8,0,1,5,8,400,100,0,0,100,120,1,503,0,8,0,1,5,8,400,"
+                                        "100,0,0,100,120,internet,0\r\n");
+        }
+    }
+    return pages[index];
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -129,8 +157,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray stream(reinterpret_cast<const char *>(data) + 2, int(size - 2));
 
     FuzzSupport::ModalWatch modal;
-    TransparentConfig page;
-    prepareRoute(page, route.route);
+    RoutePage &routePageState = routePage(data[0] & 3);
+    TransparentConfig &page = routePageState.page;
+    QByteArray reset = routePageState.resetRecord;
+    FUZZ_CHECK(page.Receive_Callback(reset, nullptr) == TransparentConfig::err_OK, "the reset record was refused");
 
     QObject watcher;
     QObject::connect(&page, &TransparentConfig::WriteData, &watcher,

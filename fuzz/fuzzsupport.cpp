@@ -32,6 +32,9 @@ static void quietMessages(QtMsgType type, const QMessageLogContext &, const QStr
     // inputs that is all the fuzzer would do. Warnings and worse still show.
     if (type == QtDebugMsg || type == QtInfoMsg)
         return;
+    // The offscreen platform says this for every window shown.
+    if (message == QLatin1String("This plugin does not support propagateSizeHints()"))
+        return;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
     if (type == QtFatalMsg)
         std::abort();

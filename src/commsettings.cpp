@@ -19,11 +19,11 @@
 
 namespace {
 
-constexpr QLatin1String KeyIp("Ip");
-constexpr QLatin1String KeyPort("Port");
-constexpr QLatin1String KeyIpTcp("IpTcp");
-constexpr QLatin1String KeyPort232("Port232");
-constexpr QLatin1String KeyPort485("Port485");
+const QLatin1String KeyIp("Ip");
+const QLatin1String KeyPort("Port");
+const QLatin1String KeyIpTcp("IpTcp");
+const QLatin1String KeyPort232("Port232");
+const QLatin1String KeyPort485("Port485");
 
 constexpr int EthernetModem = 1;
 constexpr int GsmModem = 2;

@@ -25,13 +25,17 @@ constexpr int MaxFrameBytes = 4096;
 
 struct State
 {
-    QByteArray partial;     // bytes of a frame whose CR LF has not come yet
-    bool skipping = false;  // an oversized frame was dropped; wait for its CR LF
+    QByteArray partial;    // bytes of a frame whose CR LF has not come yet
+    bool skipping = false; // an oversized frame was dropped; wait for its CR LF
 };
 
 struct Piece
 {
-    enum Kind { Frame, Dropped };
+    enum Kind
+    {
+        Frame,
+        Dropped
+    };
     Kind kind = Frame;
     QByteArray bytes; // a complete frame, CR LF included; empty for Dropped
 };

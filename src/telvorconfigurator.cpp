@@ -158,7 +158,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
 
 TelvorConfigurator::~TelvorConfigurator()
 {
-
+    disconnectChannels();
     delete ui;
     delete pTcpSocket;
     delete pTcp232Socket;
@@ -375,20 +375,10 @@ QIODevice *TelvorConfigurator::routeChannel(CommSettings::eRoute_t route) const
     return routeSocket(route);
 }
 
-QTimer *TelvorConfigurator::routeStateTimer(CommSettings::eRoute_t route) const
+QTimer *TelvorConfigurator::dataPortStateTimer(CommSettings::eRoute_t route) const
 {
-    switch (route) {
-    case CommSettings::TCP:
-        return pTimerTcpState;
-    case CommSettings::USB:
-        return pTimerUsbState;
-    case CommSettings::TCP232:
-        return pTimerTcp232State;
-    case CommSettings::TCP485:
-        return pTimerTcp485State;
-    default:
-        return nullptr;
-    }
+    Q_ASSERT(isDataPort(route));
+    return route == CommSettings::TCP232 ? pTimerTcp232State : pTimerTcp485State;
 }
 
 bool &TelvorConfigurator::dataPortSucceed(CommSettings::eRoute_t route)
@@ -421,7 +411,8 @@ void TelvorConfigurator::openSerialPort(const QString &systemLocation)
     }
     if (!pSerial->isOpen())
         return; // a failed open is reported through SerialErrorHandle
-    CheckAndSendData(*pSerial, TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadAll]));
+    CheckAndSendData(*pSerial,
+                     TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadAll]));
     pTimerUsbState->start(CONNECTION_TIMEOUT_MS);
     UsbConnectionSucceed = true;
     newTransparentConfig.SetUSBSettings(true);
@@ -554,7 +545,8 @@ void TelvorConfigurator::CloseTcp485Communication()
 void TelvorConfigurator::TcpConnected()
 {
     RouteFrames[CommSettings::TCP].clear();
-    CheckAndSendData(*pTcpSocket, TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadAll]));
+    CheckAndSendData(*pTcpSocket,
+                     TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadAll]));
     TcpConnectionSucceed = true;
     pTimerTcpState->start(CONNECTION_TIMEOUT_MS);
     newTransparentConfig.SetETHSettings(true);
@@ -630,12 +622,13 @@ void TelvorConfigurator::dataPortConnected(CommSettings::eRoute_t route)
     RouteFrames[route].clear();
     dataPortSucceed(route) = true;
     pTimerTcpReading->start(SEND_READING_DATA);
-    routeStateTimer(route)->start(CONNECTION_TIMEOUT_MS);
+    dataPortStateTimer(route)->start(CONNECTION_TIMEOUT_MS);
     pTimerServerFull->start(SERVER_FULL_TIMEOUT_MS);
     if (ConnectionStatus == route)
         return;
     ConnectionStatus = route;
-    SetStatusBarText(route == CommSettings::TCP232 ? tr("Tcp 232 Port Connected") : tr("Tcp 485 Port Connected"), 1000);
+    SetStatusBarText(
+        route == CommSettings::TCP232 ? tr("Tcp 232 Port Connected") : tr("Tcp 485 Port Connected"), 1000);
     setCommandActions(true);
     newCommSetting.SetUiConnectionStatus(route, true);
     newTransparentConfig.setEnabled(true);
@@ -657,14 +650,15 @@ void TelvorConfigurator::dataPortDisconnected(CommSettings::eRoute_t route)
     newCommSetting.SetUiConnectionStatus(route, false);
     ConnectionStatus = CommSettings::Max;
     dataPortSucceed(route) = false;
-    routeStateTimer(route)->stop();
+    dataPortStateTimer(route)->stop();
     // The page keeps the RS-485 settings until the next route prepares it.
     if (route == CommSettings::TCP232)
         newTransparentConfig.Set232Settings(false);
     setModelActions(true);
 }
 
-void TelvorConfigurator::dataPortStateChanged(CommSettings::eRoute_t route, QAbstractSocket::SocketState state)
+void TelvorConfigurator::dataPortStateChanged(CommSettings::eRoute_t route,
+                                              QAbstractSocket::SocketState state)
 {
     if (state == QAbstractSocket::ConnectedState) {
         qDebug() << "Bağlantı başarılı.";
@@ -673,7 +667,8 @@ void TelvorConfigurator::dataPortStateChanged(CommSettings::eRoute_t route, QAbs
         // normal disconnect arrives here while the flag is still set.
         qDebug() << "Bağlantı başarısız.";
         newCommSetting.SetUiConnectionStatus(route, false);
-        QMessageBox::warning(this, tr("Uyarı !"), tr("Bağlantı Sağlanamadı. IP ve Port Adresinizi Kontrol Edin."),
+        QMessageBox::warning(this, tr("Uyarı !"),
+                             tr("Bağlantı Sağlanamadı. IP ve Port Adresinizi Kontrol Edin."),
                              QMessageBox::Ok);
     }
 }
@@ -681,7 +676,7 @@ void TelvorConfigurator::dataPortStateChanged(CommSettings::eRoute_t route, QAbs
 void TelvorConfigurator::dataPortReceived(CommSettings::eRoute_t route)
 {
     // Any data counts as an answer.
-    routeStateTimer(route)->stop();
+    dataPortStateTimer(route)->stop();
     receiveFrames(route);
 }
 
@@ -689,7 +684,7 @@ void TelvorConfigurator::dataPortSilent(CommSettings::eRoute_t route)
 {
     qDebug() << (route == CommSettings::TCP232 ? " TCP 232 false" : " TCP 485 false");
     QMessageBox::warning(this, tr("Uyarı !"), tr("Cihazdan veri alınamadı !"), QMessageBox::Ok);
-    routeStateTimer(route)->stop();
+    dataPortStateTimer(route)->stop();
 }
 
 void TelvorConfigurator::closeOtherDataPort(CommSettings::eRoute_t closedRoute)
@@ -697,13 +692,13 @@ void TelvorConfigurator::closeOtherDataPort(CommSettings::eRoute_t closedRoute)
     // The device closes one data port on request over the other one.
     if (closedRoute == CommSettings::TCP232) {
         qDebug() << "232 Port Closed";
-        CheckAndSendData(*pTcp485Socket,
-                         TransparentConfig::AT_Command_Formatter(TrpCfgCmdGSMTexts[TransparentConfig::eId232ComClose]));
+        CheckAndSendData(*pTcp485Socket, TransparentConfig::AT_Command_Formatter(
+                                             TrpCfgCmdGSMTexts[TransparentConfig::eId232ComClose]));
         SetStatusBarText(tr("Tcp 232 Port Closed"), 1000);
     } else {
         qDebug() << "485 Port Closed";
-        CheckAndSendData(*pTcp232Socket,
-                         TransparentConfig::AT_Command_Formatter(TrpCfgCmdGSMTexts[TransparentConfig::eId485ComClose]));
+        CheckAndSendData(*pTcp232Socket, TransparentConfig::AT_Command_Formatter(
+                                             TrpCfgCmdGSMTexts[TransparentConfig::eId485ComClose]));
         SetStatusBarText(tr("Tcp 485 Port Closed"), 1000);
     }
 }
@@ -793,8 +788,9 @@ void TelvorConfigurator::TimerTcpReading()
     // The record is asked for only if the data port is still the active route.
     if (isDataPort(ConnectionStatus)) {
         qDebug() << (ConnectionStatus == CommSettings::TCP485 ? "Data send from 485" : "Data send from 232");
-        CheckAndSendData(*routeSocket(ConnectionStatus),
-                         TransparentConfig::AT_Command_Formatter(TrpCfgCmdGSMTexts[TransparentConfig::eIdGSMReadAll]));
+        CheckAndSendData(
+            *routeSocket(ConnectionStatus),
+            TransparentConfig::AT_Command_Formatter(TrpCfgCmdGSMTexts[TransparentConfig::eIdGSMReadAll]));
     }
     pTimerTcpReading->stop();
 }
@@ -829,13 +825,15 @@ void TelvorConfigurator::receiveFrames(CommSettings::eRoute_t route)
             continue;
         }
         QByteArray frame = piece.bytes;
-        const TransparentConfig::TrpErr_t result = newTransparentConfig.Receive_Callback(frame, pStaticIpWindow);
+        const TransparentConfig::TrpErr_t result =
+            newTransparentConfig.Receive_Callback(frame, pStaticIpWindow);
         if (result != TransparentConfig::err_OK)
             reportReceiveFailure(route, result);
     }
 }
 
-void TelvorConfigurator::reportReceiveFailure(CommSettings::eRoute_t route, TransparentConfig::TrpErr_t result)
+void TelvorConfigurator::reportReceiveFailure(CommSettings::eRoute_t route,
+                                              TransparentConfig::TrpErr_t result)
 {
     Q_ASSERT(result > TransparentConfig::err_OK && result < TransparentConfig::err_Max);
     const QString &name = TransparentConfig::TrpErrString[result];

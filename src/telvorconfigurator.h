@@ -110,7 +110,7 @@ private:
 
     // Route channels: one implementation for the routes that behave alike.
     QIODevice *routeChannel(CommSettings::eRoute_t route) const;
-    QTimer *routeStateTimer(CommSettings::eRoute_t route) const;
+    QTimer *dataPortStateTimer(CommSettings::eRoute_t route) const;
     bool &dataPortSucceed(CommSettings::eRoute_t route);
     void openTcpRoute(CommSettings::eRoute_t route, const QString &Ip, int Port);
     void closeTcpRoute(CommSettings::eRoute_t route);

@@ -47,8 +47,7 @@ public:
 
     // Any child widget of the window by object name; aborts the test program
     // with the name when there is none, since every later step would fail.
-    template <class T = QWidget>
-    T *find(const QString &name) const
+    template <class T = QWidget> T *find(const QString &name) const
     {
         T *child = window.findChild<T *>(name);
         if (!child)

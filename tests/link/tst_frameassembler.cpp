@@ -17,8 +17,9 @@ static QStringList describe(const Pieces &pieces)
 {
     QStringList out;
     for (const Framing::Piece &piece : pieces)
-        out << (piece.kind == Framing::Piece::Dropped ? QStringLiteral("<dropped>")
-                                                      : QString::fromLatin1(piece.bytes.toPercentEncoding("+,=")));
+        out << (piece.kind == Framing::Piece::Dropped
+                    ? QStringLiteral("<dropped>")
+                    : QString::fromLatin1(piece.bytes.toPercentEncoding("+,=")));
     return out;
 }
 
@@ -34,13 +35,14 @@ private slots:
         QTest::addColumn<QByteArray>("left");
 
         const QByteArray ok("+OK\r\n");
-        QTest::newRow("one frame, one chunk") << QList<QByteArray>{ok} << QList<QByteArray>{ok} << QByteArray();
+        QTest::newRow("one frame, one chunk")
+            << QList<QByteArray>{ok} << QList<QByteArray>{ok} << QByteArray();
         QTest::newRow("CR LF in a second chunk")
             << QList<QByteArray>{"+OK", "\r\n"} << QList<QByteArray>{ok} << QByteArray();
         QTest::newRow("CR and LF in separate chunks")
             << QList<QByteArray>{"+OK\r", "\n"} << QList<QByteArray>{ok} << QByteArray();
-        QTest::newRow("byte by byte") << QList<QByteArray>{"+", "O", "K", "\r", "\n"} << QList<QByteArray>{ok}
-                                      << QByteArray();
+        QTest::newRow("byte by byte")
+            << QList<QByteArray>{"+", "O", "K", "\r", "\n"} << QList<QByteArray>{ok} << QByteArray();
         QTest::newRow("two frames in one chunk")
             << QList<QByteArray>{"+OK\r\n+PING\r\n"} << QList<QByteArray>{ok, "+PING\r\n"} << QByteArray();
         QTest::newRow("frame and the start of the next")
@@ -56,8 +58,8 @@ private slots:
             << QList<QByteArray>{"\r\n+OK\r\n"} << QList<QByteArray>{"\r\n", ok} << QByteArray();
         QTest::newRow("CR CR LF") << QList<QByteArray>{"+A\r", "\r\n"} << QList<QByteArray>{"+A\r\r\n"}
                                   << QByteArray();
-        QTest::newRow("trailing CR kept") << QList<QByteArray>{"+OK\r\n+A\r"} << QList<QByteArray>{ok}
-                                          << QByteArray("+A\r");
+        QTest::newRow("trailing CR kept")
+            << QList<QByteArray>{"+OK\r\n+A\r"} << QList<QByteArray>{ok} << QByteArray("+A\r");
     }
 
     void splitsChunks()
@@ -81,7 +83,8 @@ private slots:
     void everySplitPointGivesTheSameFrames()
     {
         const QByteArray stream("+READALL=1,502,0,8,0,1,5\r\n+OK\r\n\r\n+ERR=5\r\n");
-        const QStringList expected = {"+READALL=1,502,0,8,0,1,5%0D%0A", "+OK%0D%0A", "%0D%0A", "+ERR=5%0D%0A"};
+        const QStringList expected = {"+READALL=1,502,0,8,0,1,5%0D%0A", "+OK%0D%0A", "%0D%0A",
+                                      "+ERR=5%0D%0A"};
         for (int first = 0; first <= stream.size(); ++first) {
             for (int second = first; second <= stream.size(); ++second) {
                 Framing::State state;

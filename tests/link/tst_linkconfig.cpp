@@ -35,8 +35,7 @@ static QWidget *networkWindow()
     return nullptr;
 }
 
-template <class T>
-static T *inNetworkWindow(const char *name)
+template <class T> static T *inNetworkWindow(const char *name)
 {
     QWidget *window = networkWindow();
     return window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr;
@@ -61,16 +60,17 @@ private slots:
         tool.choose(QStringLiteral("comboBox_Baud_485"), 7);                // 38400
         tool.typeNumber(QStringLiteral("spinBox_ModbusTimeout_485"), 1250); // ms
         tool.choose(QStringLiteral("comboBox_Parityb_232"), 2);             // even
-        tool.choose(QStringLiteral("comboBox_Mod_232"), 4);                 // full transparent: silent interval in ms
+        tool.choose(QStringLiteral("comboBox_Mod_232"), 4); // full transparent: silent interval in ms
         tool.typeNumber(QStringLiteral("spinBox_SilentInterval_232"), 1234); // taken down to the 10 ms step
-        tool.typeNumber(QStringLiteral("spinBox_EthTimeout_232"), 5);       // min
+        tool.typeNumber(QStringLiteral("spinBox_EthTimeout_232"), 5);        // min
         QTest::keyClick(tool.find(QStringLiteral("checkBox_InfoResponse")), Qt::Key_Space);
         QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_SilentInterval_232"))->value(), 1230);
 
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
         tool.click(QStringLiteral("pushButton_ConfigurationApply"));
         const QByteArray written("1,502,0,8,0,1,7,8,400,1250,0,1,503,4,8,2,1,5,8,1230,100,5,1");
-        QTRY_COMPARE(device->received(Endpoint::ConfigService), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
+        QTRY_COMPARE(device->received(Endpoint::ConfigService),
+                     (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
         QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
         QCOMPARE(device->portRecord(Endpoint::ConfigService), written);
 
@@ -96,13 +96,14 @@ private slots:
         QVERIFY(device);
         Tool tool(2);
         tool.connectDataPort(CommSettings::TCP232, device->port232());
-        QTRY_COMPARE(tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(), QStringLiteral("internet"));
+        QTRY_COMPARE(tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
+                     QStringLiteral("internet"));
 
         // On the RS-232 data port its own serial settings are open; of the
         // RS-485 port only the enable and the TCP port.
-        tool.choose(QStringLiteral("comboBox_Baud_232"), 9);           // 115200
-        tool.typeNumber(QStringLiteral("spinBox_RetryCount_232"), 2);   // the interval is now in seconds
-        tool.typeNumber(QStringLiteral("spinBox_IntervalTime_232"), 5); // 5 s
+        tool.choose(QStringLiteral("comboBox_Baud_232"), 9);              // 115200
+        tool.typeNumber(QStringLiteral("spinBox_RetryCount_232"), 2);     // the interval is now in seconds
+        tool.typeNumber(QStringLiteral("spinBox_IntervalTime_232"), 5);   // 5 s
         tool.typeNumber(QStringLiteral("spinBox_232_Ping_Interval"), 10); // 10 min
         tool.typeNumber(QStringLiteral("spinBox_Port_485"), 1502);
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !")); // the APN change warning
@@ -122,7 +123,8 @@ private slots:
         QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
         Tool reader(2);
         reader.connectDataPort(CommSettings::TCP485, device->port485());
-        QTRY_COMPARE(reader.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(), QStringLiteral("telvor.apn"));
+        QTRY_COMPARE(reader.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
+                     QStringLiteral("telvor.apn"));
         QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_Port_485"))->value(), 1502);
         QCOMPARE(reader.find<QComboBox>(QStringLiteral("comboBox_Baud_232"))->currentIndex(), 9);
         QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_RetryCount_232"))->value(), 2);
@@ -140,9 +142,9 @@ private slots:
         QTest::newRow("configuration service")
             << CommSettings::TCP
             << QByteArray("AT+WRITEALL=0,0,0,8,0,1,0,8,400,100,0,0,0,0,8,0,1,0,8,400,100,0,0\r\n");
-        QTest::newRow("RS-232 data port")
-            << CommSettings::TCP232
-            << QByteArray("AT+WRITEALL=0,0,0,8,0,1,0,8,400,100,0,0,10,120,0,0,0,8,0,1,0,8,400,100,0,0,10,120,,0\r\n");
+        QTest::newRow("RS-232 data port") << CommSettings::TCP232
+                                          << QByteArray("AT+WRITEALL=0,0,0,8,0,1,0,8,400,100,0,0,10,120,0,0,"
+                                                        "0,8,0,1,0,8,400,100,0,0,10,120,,0\r\n");
     }
 
     void writeAllOfUnfilledPage()
@@ -178,7 +180,8 @@ private slots:
         QTRY_COMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 5);
 
         tool.click(QStringLiteral("pushButton_ConfigurationApply"));
-        QTRY_COMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, "AT+WRITEALL=" + FactoryEthernetRecord + "\r\n"}));
+        QTRY_COMPARE(device->received(Endpoint::Usb),
+                     (Frames{ReadAll, "AT+WRITEALL=" + FactoryEthernetRecord + "\r\n"}));
         QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
         QCOMPARE(boxes.seen().size(), 0);
     }
@@ -224,7 +227,8 @@ private slots:
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
         tool.click(QStringLiteral("pushButton_ConfigurationApply"));
         QVERIFY(boxes.waitForBoxes(3));
-        QCOMPARE(boxes.seen().at(0).text, QStringLiteral("7bit Parity None olarak devam etmek istiyor musunuz ?"));
+        QCOMPARE(boxes.seen().at(0).text,
+                 QStringLiteral("7bit Parity None olarak devam etmek istiyor musunuz ?"));
         QTest::qWait(300);
         QCOMPARE(device->received(Endpoint::ConfigService), Frames{ReadAll});
         QCOMPARE(device->portRecord(Endpoint::ConfigService), FactoryEthernetRecord);
@@ -249,7 +253,8 @@ private slots:
         QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("192.168.1.100"));
         QCOMPARE(inNetworkWindow<QLineEdit>("lineEdit_MacAddr")->text(), QStringLiteral("00:1E:C0:4A:7B:21"));
         QCOMPARE(inNetworkWindow<QLineEdit>("lineEdit_SubnetMask")->text(), QStringLiteral("255.255.255.0"));
-        QCOMPARE(inNetworkWindow<QLineEdit>("lineEdit_DefaultGateway")->text(), QStringLiteral("192.168.1.1"));
+        QCOMPARE(inNetworkWindow<QLineEdit>("lineEdit_DefaultGateway")->text(),
+                 QStringLiteral("192.168.1.1"));
         QVERIFY(!inNetworkWindow<QCheckBox>("checkBox_Dhcp")->isChecked());
 
         // A second request while it is open changes nothing.

@@ -32,8 +32,10 @@ private:
         QTest::newRow("configuration service")
             << CommSettings::TCP << Endpoint::ConfigService << "TCPDataReceived Error :%1";
         QTest::newRow("USB") << CommSettings::USB << Endpoint::Usb << "SerialReceived Error : %1";
-        QTest::newRow("RS-232 data port") << CommSettings::TCP232 << Endpoint::Rs232 << "TCP232DataReceived Error :%1";
-        QTest::newRow("RS-485 data port") << CommSettings::TCP485 << Endpoint::Rs485 << "TCP485DataReceived Error :%1";
+        QTest::newRow("RS-232 data port")
+            << CommSettings::TCP232 << Endpoint::Rs232 << "TCP232DataReceived Error :%1";
+        QTest::newRow("RS-485 data port")
+            << CommSettings::TCP485 << Endpoint::Rs485 << "TCP485DataReceived Error :%1";
     }
 
     // Opens the route from the panel (USB through the port's location) and
@@ -61,7 +63,7 @@ private:
     static QComboBox *baudBox(Tool &tool, CommSettings::eRoute_t route)
     {
         return tool.find<QComboBox>(route == CommSettings::TCP232 ? QStringLiteral("comboBox_Baud_232")
-                                                                 : QStringLiteral("comboBox_Baud_485"));
+                                                                  : QStringLiteral("comboBox_Baud_485"));
     }
 
     static QStringList failures(const Tool &tool)

@@ -177,9 +177,11 @@ private slots:
         QTest::addColumn<QString>("connectedText");
         QTest::addColumn<QString>("disconnectedText");
         QTest::newRow("RS-232") << CommSettings::TCP232 << Endpoint::Rs232 << "pushButton_232Connect"
-                                << "Tcp 232 Port Connected" << "Disconnected from TCP 232 Port";
+                                << "Tcp 232 Port Connected"
+                                << "Disconnected from TCP 232 Port";
         QTest::newRow("RS-485") << CommSettings::TCP485 << Endpoint::Rs485 << "pushButton_485Connect"
-                                << "Tcp 485 Port Connected" << "Disconnected from TCP 485 Port";
+                                << "Tcp 485 Port Connected"
+                                << "Disconnected from TCP 485 Port";
     }
 
     void dataPortRouteLife()
@@ -310,7 +312,8 @@ private slots:
             tool.window.openSerialPort(device->usbPath());
             break;
         default:
-            tool.connectDataPort(route, route == CommSettings::TCP232 ? device->port232() : device->port485());
+            tool.connectDataPort(route,
+                                 route == CommSettings::TCP232 ? device->port232() : device->port485());
             break;
         }
         QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});

@@ -60,7 +60,8 @@ private slots:
             QVERIFY(boxes.waitForBoxes(1));
             QCOMPARE(boxes.seen().first().text,
                      QStringLiteral("Bağlantı Sağlanamadı. IP ve Port Adresinizi Kontrol Edin."));
-            const QString button = route == CommSettings::TCP232 ? "pushButton_232Connect" : "pushButton_485Connect";
+            const QString button =
+                route == CommSettings::TCP232 ? "pushButton_232Connect" : "pushButton_485Connect";
             QVERIFY(tool.find<QPushButton>(button)->isEnabled());
             QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Connect"));
             QCOMPARE(tool.find<QLabel>(QStringLiteral("label_TCP2Settings"))->styleSheet(),

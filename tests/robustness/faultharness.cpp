@@ -1,5 +1,7 @@
 #include "faultharness.h"
 
+#include "devinfo.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
@@ -85,7 +87,12 @@ Tool::Tool(CommSettings::eRoute_t route) : route(route), window(nullptr, isDataP
         qWarning("The main window was not exposed");
 }
 
-Tool::~Tool() = default;
+Tool::~Tool()
+{
+    // Information windows are deleted by the page that opened them, once
+    // closed: close them while the page is still there.
+    closeAll<DevInfo>();
+}
 
 void Tool::missing(const QString &name)
 {
@@ -166,6 +173,32 @@ bool Tool::waitForRecord(int timeoutMs) const
 bool Tool::routeUp() const
 {
     return find<QAction>(QStringLiteral("actionGET_INFO"))->isEnabled();
+}
+
+bool Tool::sawRouteUp() const
+{
+    for (const QString &text : statusLog) {
+        switch (route) {
+        case CommSettings::TCP:
+            if (text == QLatin1String("Tcp Connected"))
+                return true;
+            break;
+        case CommSettings::USB:
+            // "Connected " and the port's name.
+            if (text.startsWith(QLatin1String("Connected ")) && text != QLatin1String("Connected Succesfully"))
+                return true;
+            break;
+        case CommSettings::TCP232:
+            if (text == QLatin1String("Tcp 232 Port Connected"))
+                return true;
+            break;
+        default:
+            if (text == QLatin1String("Tcp 485 Port Connected"))
+                return true;
+            break;
+        }
+    }
+    return false;
 }
 
 QString Tool::status() const

@@ -79,6 +79,8 @@ public:
     // Waits until the page shows the record the device sent on connecting.
     bool waitForRecord(int timeoutMs = 5000) const;
     bool routeUp() const;
+    // Whether the route's "connected" text has been shown.
+    bool sawRouteUp() const;
 
     QString status() const;
     QStringList statusLog;

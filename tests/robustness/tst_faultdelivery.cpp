@@ -36,7 +36,7 @@ namespace {
 const QByteArray EthernetRecord =
     "+READALL=1,502,3,7,2,2,8,16,600,200,5,0,503,1,8,1,1,4,8,400,100,0,1\r\n";
 const QByteArray GsmRecord =
-    "+READALL=1,502,3,7,2,2,8,16,600,200,5,2,5000,120,1,503,1,8,1,1,4,8,400,100,0,0,100,60,apn.example,1\r\n";
+    "+READALL=1,502,3,7,2,2,8,16,600,200,5,2,5000,120,1,503,1,8,1,1,4,8,400,100,0,0,100,180,apn.example,1\r\n";
 const QByteArray InfoRecord = "+DEVINFO=SN-0042,00:1A:2B:3C:4D:5E,TRP-ETH,RS485,2,7,TB-01,1,3,12\r\n";
 const QStringList InfoTexts = {"SN-0042", "00:1A:2B:3C:4D:5E", "TRP-ETH", "RS485", "2",
                                "7",       "TB-01",             "1",       "3",     "12"};
@@ -78,7 +78,7 @@ void verifyRecordShown(const Tool &tool)
 void verifyNoReceiveErrors(const Tool &tool)
 {
     for (const QString &text : tool.statusLog)
-        QVERIFY2(!text.contains(QStringLiteral("Error")), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("Error :")), qPrintable(text));
 }
 
 qint64 allocatedBytes()
@@ -253,22 +253,30 @@ private slots:
         QVERIFY(tool.waitForRecord());
         const QStringList pageBefore = tool.pageState();
         const QString endError = receiveError(route, QStringLiteral("err_EndChr"));
-        const qint64 before = allocatedBytes();
 
-        // Four writes of 256 KiB make one line of 1 MiB; a PING after its end
-        // shows when the tool has read all of it.
+        // Writes of 256 KiB make one long line; a PING after its end shows
+        // when the tool has read all of it. The first mebibyte lets the
+        // channels' own buffers grow to their working size; what is in use
+        // after four more must not have grown with them.
         const QByteArray quarter(256 * 1024, 'X');
-        for (int i = 0; i < 4; ++i) {
-            device->sendRaw(endpoint, quarter);
-            QTest::qWait(20);
-        }
-        QVERIFY(tool.waitForStatus(endError, 10000));
-        device->sendRaw(endpoint, "\r\n+PING\r\n");
+        auto sendLongLine = [&](int quarters) {
+            for (int i = 0; i < quarters; ++i) {
+                device->sendRaw(endpoint, quarter);
+                QTest::qWait(20);
+            }
+            device->sendRaw(endpoint, "\r\n+PING\r\n");
+        };
+        sendLongLine(4);
         QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK"), 10000));
-        const qint64 retained = allocatedBytes() - before;
+        QCOMPARE(tool.statusCount(endError), 1);
+        const qint64 before = allocatedBytes();
+        tool.statusLog.clear();
+        sendLongLine(16);
+        QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK"), 20000));
+        const qint64 grown = allocatedBytes() - before;
+        QVERIFY2(grown < 128 * 1024, qPrintable(QStringLiteral("%1 more bytes in use after 4 MiB").arg(grown)));
 
         QCOMPARE(tool.statusCount(endError), 1);
-        QVERIFY2(retained < 256 * 1024, qPrintable(QStringLiteral("%1 bytes kept").arg(retained)));
         QCOMPARE(tool.pageState(), pageBefore);
         QVERIFY(tool.routeUp());
 

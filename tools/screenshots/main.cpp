@@ -72,16 +72,17 @@ public:
         m_process.setProgram(program);
         m_process.setArguments({QStringLiteral("--model"), QStringLiteral("both"), QStringLiteral("--host"),
                                 QStringLiteral("127.0.0.1"), QStringLiteral("--config-port"),
-                                QString::number(configPort), QStringLiteral("--port232"), QString::number(port232),
-                                QStringLiteral("--port485"), QString::number(port485), QStringLiteral("--pty-link"),
-                                ptyLink});
+                                QString::number(configPort), QStringLiteral("--port232"),
+                                QString::number(port232), QStringLiteral("--port485"),
+                                QString::number(port485), QStringLiteral("--pty-link"), ptyLink});
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_process.start();
         if (!m_process.waitForStarted(5000)) {
             errs() << "screenshots: cannot start " << program << ": " << m_process.errorString() << '\n';
             return false;
         }
-        static const QRegularExpression tcpLine(QStringLiteral("^(config-service|rs232|rs485) ([^ ]+):(\\d+)$"));
+        static const QRegularExpression tcpLine(
+            QStringLiteral("^(config-service|rs232|rs485) ([^ ]+):(\\d+)$"));
         static const QRegularExpression usbLine(QStringLiteral("^usb (\\S+)$"));
         QElapsedTimer clock;
         clock.start();
@@ -233,7 +234,7 @@ private:
             ++m_boxesShot;
         } else {
             errs() << "screenshots: answered a box nobody asked for: \"" << box->windowTitle() << "\" "
-                  << box->text() << '\n';
+                   << box->text() << '\n';
         }
         QAbstractButton *button = box->defaultButton();
         if (!button)
@@ -267,8 +268,9 @@ private:
         auto *chooser = new DeviceChoose(nullptr);
         chooser->setAttribute(Qt::WA_DeleteOnClose);
         chooser->show();
-        if (!waitFor("the start window", [chooser] { return chooser->isVisible(); }, 5000,
-                     QStringList{QStringLiteral("start")} + ethernetPictures))
+        if (!waitFor(
+                "the start window", [chooser] { return chooser->isVisible(); }, 5000,
+                QStringList{QStringLiteral("start")} + ethernetPictures))
             return;
         auto *models = child<QComboBox>(chooser, "comboBox_ChooseDevice");
         auto *login = child<QAbstractButton>(chooser, "pushButton_Login");
@@ -281,7 +283,8 @@ private:
         save(chooser, QStringLiteral("start"));
 
         login->click();
-        if (!waitFor("the main window", [this] { return mainWindow() != nullptr; }, 5000, ethernetPictures))
+        if (!waitFor(
+                "the main window", [this] { return mainWindow() != nullptr; }, 5000, ethernetPictures))
             return;
         TelvorConfigurator *window = mainWindow();
 
@@ -297,8 +300,8 @@ private:
             return;
         }
         connectButton->click();
-        if (!waitFor("the ETHERNET connection", [this] { return pageEnabled(); }, 15000,
-                     ethernetPictures.mid(1)))
+        if (!waitFor(
+                "the ETHERNET connection", [this] { return pageEnabled(); }, 15000, ethernetPictures.mid(1)))
             return;
         // The first answer enables the page and fills it in one step. The
         // device's current address completes the panel.
@@ -338,14 +341,13 @@ private:
         }
         button->click();
         StaticIpConfig *network = nullptr;
-        if (!waitFor(
-                "the filled network window",
-                [&network] {
-                    network = topLevel<StaticIpConfig>();
-                    auto *mac = child<QLineEdit>(network, "lineEdit_MacAddr");
-                    return mac && !mac->text().isEmpty();
-                },
-                10000, {name}))
+        if (!waitFor("the filled network window",
+                     [&network] {
+                         network = topLevel<StaticIpConfig>();
+                         auto *mac = child<QLineEdit>(network, "lineEdit_MacAddr");
+                         return mac && !mac->text().isEmpty();
+                     },
+                     10000, {name}))
             return;
         save(network, name);
         network->close();
@@ -409,8 +411,9 @@ private:
         }
         models->setCurrentIndex(2);
         login->click();
-        if (!waitFor("the main window of the GSM model", [this] { return mainWindow() != nullptr; }, 5000,
-                     gsmPictures))
+        if (!waitFor(
+                "the main window of the GSM model", [this] { return mainWindow() != nullptr; }, 5000,
+                gsmPictures))
             return;
         TelvorConfigurator *window = mainWindow();
         if (auto *edit = child<QLineEdit>(window, "lineEdit_TcpServerIp"))

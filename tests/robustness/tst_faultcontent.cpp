@@ -1,0 +1,476 @@
+// Faults in what replies say, end to end through the main window: numbers
+// that are out of range, signed, padded, beyond 32 bits or missing; bytes
+// that are not UTF-8, and NUL bytes; records that are too short or too long
+// for their kind, or of the other command set's length; and errors or
+// silence in answer to a write. Each case checks what the user sees, that
+// nothing of a refused record is applied, that the device received only the
+// requests the test caused, and that the next good reply is handled.
+
+#include "faultharness.h"
+#include "testsupport.h"
+
+#include "devinfo.h"
+#include "staticipconfig.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QtTest>
+
+using namespace Fault;
+
+namespace {
+
+// Port records that differ from the device's own in every checked field.
+const QByteArray EthernetValues = "1,502,3,7,2,2,8,16,600,200,5,0,503,1,8,1,1,4,8,400,100,0,1";
+const QByteArray GsmValues =
+    "1,502,3,7,2,2,8,16,600,200,5,2,5000,120,1,503,1,8,1,1,4,8,400,100,0,0,100,180,apn.example,1";
+const QByteArray ReadNetworkRequest = "AT+READ_NETWORKCFG\r\n";
+
+// Bytes of a literal, NUL bytes included.
+template <int N>
+QByteArray bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
+QByteArray portRecord(const QByteArray &values)
+{
+    return "+READALL=" + values + "\r\n";
+}
+
+QByteArray withValue(const QByteArray &values, int position, const QByteArray &value)
+{
+    QList<QByteArray> list = values.split(',');
+    list[position] = value;
+    return list.join(',');
+}
+
+QByteArray withCount(const QByteArray &values, int count)
+{
+    QList<QByteArray> list = values.split(',');
+    while (list.size() > count)
+        list.removeLast();
+    while (list.size() < count)
+        list << "7";
+    return list.join(',');
+}
+
+int comboIndex(const Tool &tool, const QString &name)
+{
+    return tool.find<QComboBox>(name)->currentIndex();
+}
+
+void verifyNoErrorTexts(const Tool &tool)
+{
+    for (const QString &text : tool.statusLog)
+        QVERIFY2(!text.contains(QStringLiteral("Error :")), qPrintable(text));
+}
+
+QStringList lineEditTexts(const QWidget &window)
+{
+    QStringList texts;
+    for (const QLineEdit *edit : window.findChildren<QLineEdit *>())
+        texts << edit->objectName() + QLatin1Char('=') + edit->text();
+    return texts;
+}
+
+const char *const InfoEntries[] = {
+    "lineEdit_SerialNum",        "lineEdit_MacAddr",           "lineEdit_ProductType",
+    "lineEdit_ProductSubType",   "lineEdit_VersionMajorApp",   "lineEdit_VersionMinorApp",
+    "lineEdit_BoardType",        "lineEdit_VersionMajorBoard", "lineEdit_VersionMinorBoard",
+    "lineEdit_VersionParameter",
+};
+
+QStringList infoTexts(const DevInfo &window)
+{
+    QStringList texts;
+    for (const char *name : InfoEntries)
+        texts << window.findChild<QLineEdit *>(QLatin1String(name))->text();
+    return texts;
+}
+
+// A connected tool whose page shows the device's record.
+struct Session
+{
+    explicit Session(CommSettings::eRoute_t route, const devsim::Faults &faults = {})
+        : device(startDevice(faults)), endpoint(endpointOf(route)), tool(route)
+    {
+        if (device) {
+            tool.connectTo(*device);
+            ready = tool.waitForRecord();
+        }
+    }
+    std::unique_ptr<devsim::DeviceSimulator> device;
+    const Endpoint endpoint;
+    Tool tool;
+    bool ready = false;
+};
+
+} // namespace
+
+class TestFaultContent : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TestSupport::clearSettings(); }
+
+    void numbersInPortRecord_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("widget");
+        QTest::addColumn<int>("shown"); // -1: the widget keeps what it showed
+        QTest::addColumn<QString>("skipped");
+
+        QTest::newRow("sign") << 6 << QByteArray("+7") << "comboBox_Baud_485" << 7 << QString();
+        QTest::newRow("leading zeros") << 3 << QByteArray("0007") << "comboBox_Datab_485" << 0 << QString();
+        QTest::newRow("empty field reads as 0") << 6 << QByteArray() << "comboBox_Baud_485" << 0 << QString();
+        QTest::newRow("hexadecimal reads as 0") << 6 << QByteArray("0x5") << "comboBox_Baud_485" << 0 << QString();
+        QTest::newRow("blank before the digits reads as 0")
+            << 17 << QByteArray(" 5") << "comboBox_Baud_232" << 0 << QString();
+        QTest::newRow("negative") << 6 << QByteArray("-1") << "comboBox_Baud_485" << -1 << "485BAUD=-1";
+        QTest::newRow("above the range") << 2 << QByteArray("5") << "comboBox_Mod_485" << -1 << "485MOD=5";
+        QTest::newRow("a baud rate instead of its index")
+            << 17 << QByteArray("9600") << "comboBox_Baud_232" << -1 << "232BAUD=9600";
+        QTest::newRow("beyond 32 bits") << 5 << QByteArray("4294967298") << "comboBox_Stopb_485" << -1
+                                        << "485STPB=4294967298";
+        QTest::newRow("beyond 32 bits, negative, reads as 0")
+            << 17 << QByteArray("-2147483649") << "comboBox_Baud_232" << 0 << QString();
+        QTest::newRow("largest 32-bit number as a TCP port")
+            << 1 << QByteArray("2147483647") << "comboBox_Baud_485" << 8 << "485PORT=2147483647";
+        QTest::newRow("info response 2") << 22 << QByteArray("2") << "comboBox_Baud_485" << 8 << "INFORESPONSE=2";
+    }
+
+    // One odd value in an otherwise good Ethernet port record. A number the
+    // field cannot hold is skipped and named on the status bar; the rest of
+    // the record is applied.
+    void numbersInPortRecord()
+    {
+        QFETCH(int, position);
+        QFETCH(QByteArray, value);
+        QFETCH(QString, widget);
+        QFETCH(int, shown);
+        QFETCH(QString, skipped);
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::TCP);
+        QVERIFY(s.ready);
+        const int before = comboIndex(s.tool, widget);
+
+        s.device->sendRaw(s.endpoint, portRecord(withValue(EthernetValues, position, value)));
+        if (position != 17)
+            QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_232")), 4);
+        else
+            QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Mod_485")), 3);
+        QCOMPARE(comboIndex(s.tool, widget), shown < 0 ? before : shown);
+        if (skipped.isEmpty()) {
+            QVERIFY(s.tool.statusLog.filter(QStringLiteral("Out-of-range")).isEmpty());
+        } else {
+            QVERIFY(s.tool.waitForStatus(QStringLiteral("Out-of-range values skipped in READALL reply: ") + skipped,
+                                         1000));
+        }
+        verifyNoErrorTexts(s.tool);
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    void currentAddress_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << QByteArray("16820416") << "192.168.0.1";
+        QTest::newRow("sign") << QByteArray("+16820416") << "192.168.0.1";
+        QTest::newRow("leading zeros") << QByteArray("00016820416") << "192.168.0.1";
+        QTest::newRow("negative") << QByteArray("-939524086") << "10.0.0.200";
+        QTest::newRow("smallest 32-bit number") << QByteArray("-2147483648") << "0.0.0.128";
+        QTest::newRow("beyond 32 bits") << QByteArray("3355443210") << "0.0.0.0";
+        QTest::newRow("far beyond 64 bits") << QByteArray("123456789012345678901234567890") << "0.0.0.0";
+        QTest::newRow("empty") << QByteArray() << "0.0.0.0";
+        QTest::newRow("not a number") << QByteArray("192.168.0.1") << "0.0.0.0";
+        QTest::newRow("NUL inside") << bytes("168\0" "20416") << "0.0.0.0";
+    }
+
+    // The current address as the device encodes it (a signed 32-bit number
+    // whose bytes, least significant first, are the octets), with odd texts.
+    void currentAddress()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, shown);
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::TCP);
+        QVERIFY(s.ready);
+        auto *entry = s.tool.find<QLineEdit>(QStringLiteral("lineEdit_CurrentIpAddr"));
+        entry->setText(QStringLiteral("not yet"));
+
+        s.device->sendRaw(s.endpoint, "+CURRENT_IP=" + value + "\r\n");
+        QTRY_COMPARE(entry->text(), shown);
+        verifyNoErrorTexts(s.tool);
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    // Bytes that are not UTF-8, and NUL bytes, in every kind of text value:
+    // each shows as its UTF-8 reading, with U+FFFD for a broken sequence; a
+    // text ends at a NUL byte.
+    void bytesThatAreNotText()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        Session ethernet(CommSettings::TCP);
+        QVERIFY(ethernet.ready);
+        const QChar bad(0xFFFD);
+
+        ethernet.device->sendRaw(ethernet.endpoint,
+                                 bytes("+DEVINFO=SN\0" "42,\xff\xfe,\xc3,\xc3\x87" "a,b,c,d,e,f,g\r\n"));
+        QTRY_COMPARE(topLevel<DevInfo>().size(), 1);
+        const QStringList info = infoTexts(*topLevel<DevInfo>().first());
+        QCOMPARE(info.mid(0, 4),
+                 (QStringList{QStringLiteral("SN"), QString(2, bad), QString(bad), QStringLiteral("Ça")}));
+
+        ethernet.device->sendRaw(ethernet.endpoint, "+ERR=refused \xe2\x82\r\n");
+        QVERIFY(ethernet.tool.waitForStatus(QStringLiteral("Receive_Callback Error : refused ") + QString(2, bad)));
+        QVERIFY(ethernet.tool.waitForStatus(QStringLiteral("TCPDataReceived Error :err_Unknown")));
+
+        // The network window, opened from the page; the device answers with
+        // its record, then an odd one arrives.
+        ethernet.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        QTRY_COMPARE(topLevel<StaticIpConfig>().size(), 1);
+        StaticIpConfig *network = topLevel<StaticIpConfig>().first();
+        auto *mac = network->findChild<QLineEdit *>(QStringLiteral("lineEdit_MacAddr"));
+        QTRY_VERIFY(!mac->text().isEmpty());
+        ethernet.device->sendRaw(ethernet.endpoint,
+                                 bytes("+READ_NETWORKCFG=00:1E\xff,1,10,0,\0,1,255,255,255,0,10,0,0,254,"
+                                       "8,8,8,8,8,8,4,4\r\n"));
+        QTRY_COMPARE(mac->text(), QStringLiteral("00:1E") + bad);
+        QCOMPARE(network->findChild<QLineEdit *>(QStringLiteral("lineEdit_IpAddr"))->text(),
+                 QStringLiteral("10.0."));
+        network->close();
+        QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
+        QCOMPARE(ethernet.device->received(ethernet.endpoint), (Frames{ReadAllRequest, ReadNetworkRequest}));
+
+        // The APN, the one text of a GSM port record.
+        Session gsm(CommSettings::TCP232);
+        QVERIFY(gsm.ready);
+        gsm.device->sendRaw(gsm.endpoint,
+                            portRecord(withValue(GsmValues, 28, bytes("inter\xffnet\0x"))));
+        QTRY_COMPARE(comboIndex(gsm.tool, QStringLiteral("comboBox_Baud_485")), 8);
+        QCOMPARE(gsm.tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
+                 QStringLiteral("inter") + bad + QStringLiteral("net"));
+        verifyNoErrorTexts(gsm.tool);
+        QCOMPARE(gsm.device->received(gsm.endpoint), Frames{ReadAllRequest});
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    void portRecordLengths_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<QByteArray>("values");
+        QTest::addColumn<QString>("text"); // empty: applied without a text
+
+        QTest::newRow("Ethernet record one short, configuration service")
+            << CommSettings::TCP << withCount(EthernetValues, 22)
+            << "Incomplete READALL reply: 22 of 23 values";
+        QTest::newRow("Ethernet record one short, USB")
+            << CommSettings::USB << withCount(EthernetValues, 22) << "Incomplete READALL reply: 22 of 23 values";
+        QTest::newRow("Ethernet record one long, configuration service")
+            << CommSettings::TCP << withCount(EthernetValues, 24) << QString();
+        QTest::newRow("GSM record one short, RS-232")
+            << CommSettings::TCP232 << withCount(GsmValues, 29) << "Incomplete READALL reply: 29 of 30 values";
+        QTest::newRow("GSM record one long, RS-485") << CommSettings::TCP485 << withCount(GsmValues, 31) << QString();
+        QTest::newRow("Ethernet-length record on RS-232")
+            << CommSettings::TCP232 << EthernetValues << "Incomplete READALL reply: 23 of 30 values";
+        QTest::newRow("Ethernet-length record on RS-485")
+            << CommSettings::TCP485 << EthernetValues << "Incomplete READALL reply: 23 of 30 values";
+        QTest::newRow("no values at all, USB")
+            << CommSettings::USB << QByteArray() << "Incomplete READALL reply: 1 of 23 values";
+    }
+
+    // A port record too short for the route's command set is refused whole
+    // and named with its counts; values past the end of a long one are
+    // ignored.
+    void portRecordLengths()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(QByteArray, values);
+        QFETCH(QString, text);
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(route);
+        QVERIFY(s.ready);
+        const QStringList pageBefore = s.tool.pageState();
+
+        s.device->sendRaw(s.endpoint, portRecord(values));
+        if (text.isEmpty()) {
+            QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_485")), 8);
+            QCOMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_232")), 4);
+            QVERIFY(s.tool.find<QCheckBox>(QStringLiteral("checkBox_InfoResponse"))->isChecked());
+            QTest::qWait(100);
+            QVERIFY(s.tool.statusLog.filter(QStringLiteral("READALL")).isEmpty());
+        } else {
+            QVERIFY(s.tool.waitForStatus(text));
+            QCOMPARE(s.tool.pageState(), pageBefore);
+            // The next whole record is applied.
+            s.device->sendRaw(s.endpoint, portRecord(isDataPort(route) ? GsmValues : EthernetValues));
+            QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_485")), 8);
+        }
+        verifyNoErrorTexts(s.tool);
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    // A GSM-length record where the Ethernet command set is spoken is a long
+    // record: its first 23 values are read as the Ethernet record, so the
+    // RS-232 block is read out of step and whatever lands out of range is
+    // skipped and named.
+    void gsmLengthRecordOnEthernetRoute()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::USB);
+        QVERIFY(s.ready);
+        s.device->sendRaw(s.endpoint, portRecord(GsmValues));
+        QVERIFY(s.tool.waitForStatus(
+            QStringLiteral("Out-of-range values skipped in READALL reply: 232EN=2, 232MOD=120, 232DATAB=1, "
+                           "232PARB=503, 232WAITCHR=1, 232WAITMS=1, INFORESPONSE=400")));
+        QCOMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_485")), 8);
+        QCOMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_232")), 8);
+        QCOMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Stopb_232")), 0);
+        verifyNoErrorTexts(s.tool);
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    void networkRecordLengths_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one short") << 21 << "Incomplete READ_NETWORKCFG reply: 21 of 22 values";
+        QTest::newRow("one long") << 23 << "Invalid READ_NETWORKCFG reply: 23 values instead of 22";
+        QTest::newRow("no values") << 1 << "Incomplete READ_NETWORKCFG reply: 1 of 22 values";
+    }
+
+    // A network record must hold exactly its 22 values: any other count
+    // leaves the open window as it was and is named with its counts.
+    void networkRecordLengths()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, text);
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::TCP);
+        QVERIFY(s.ready);
+        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        QTRY_COMPARE(topLevel<StaticIpConfig>().size(), 1);
+        StaticIpConfig *network = topLevel<StaticIpConfig>().first();
+        QTRY_VERIFY(!network->findChild<QLineEdit *>(QStringLiteral("lineEdit_MacAddr"))->text().isEmpty());
+        const QStringList before = lineEditTexts(*network);
+
+        QList<QByteArray> record;
+        for (int i = 0; i < count; ++i)
+            record << QByteArray::number(i + 1);
+        s.device->sendRaw(s.endpoint, "+READ_NETWORKCFG=" + (count == 1 ? QByteArray() : record.join(',')) + "\r\n");
+        QVERIFY(s.tool.waitForStatus(text));
+        QCOMPARE(lineEditTexts(*network), before);
+
+        // The window still takes a whole record.
+        s.device->sendRaw(s.endpoint, "+READ_NETWORKCFG=AA:BB,1,10,0,0,9,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4\r\n");
+        QTRY_COMPARE(network->findChild<QLineEdit *>(QStringLiteral("lineEdit_MacAddr"))->text(),
+                     QStringLiteral("AA:BB"));
+        QCOMPARE(network->findChild<QLineEdit *>(QStringLiteral("lineEdit_IpAddr"))->text(),
+                 QStringLiteral("10.0.0.9"));
+        network->close();
+        QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
+        verifyNoErrorTexts(s.tool);
+        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAllRequest, ReadNetworkRequest}));
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    // A short information record shows what it has and nothing past it; a
+    // long one shows its first ten values.
+    void infoRecordLengths()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::TCP485);
+        QVERIFY(s.ready);
+        s.device->sendRaw(s.endpoint, "+DEVINFO=a,b,c\r\n");
+        QTRY_COMPARE(topLevel<DevInfo>().size(), 1);
+        QCOMPARE(infoTexts(*topLevel<DevInfo>().first()), (QStringList{"a", "b", "c", "", "", "", "", "", "", ""}));
+        closeAll<DevInfo>();
+
+        s.device->sendRaw(s.endpoint, "+DEVINFO=1,2,3,4,5,6,7,8,9,10,11,12\r\n");
+        QTRY_COMPARE(topLevel<DevInfo>().size(), 1);
+        QCOMPARE(infoTexts(*topLevel<DevInfo>().first()),
+                 (QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+        closeAll<DevInfo>();
+        QVERIFY(topLevel<DevInfo>().isEmpty());
+        verifyNoErrorTexts(s.tool);
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    void answersToAWrite_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::newRow("configuration service") << CommSettings::TCP;
+        QTest::newRow("USB") << CommSettings::USB;
+        QTest::newRow("RS-232 data port") << CommSettings::TCP232;
+        QTest::newRow("RS-485 data port") << CommSettings::TCP485;
+    }
+
+    // The user writes a changed record three times: the device refuses it
+    // with a reason, then does not answer at all (and a bare "+ERR" comes
+    // late), then takes it. Only the confirmed writes reach the device, and
+    // "Successfully written" appears only for the last.
+    void answersToAWrite()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        TestSupport::MessageBoxAnswerer boxes;
+        devsim::Faults refusing;
+        refusing.errOnWrite = true;
+        Session s(route, refusing);
+        QVERIFY(s.ready);
+        const bool gsm = isDataPort(route);
+        s.device->sendRaw(s.endpoint, portRecord(gsm ? GsmValues : EthernetValues));
+        QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_485")), 8);
+
+        // On a data port only the port that carries the route is editable.
+        const bool rs232 = route == CommSettings::TCP232;
+        s.tool.find<QComboBox>(rs232 ? QStringLiteral("comboBox_Baud_232") : QStringLiteral("comboBox_Baud_485"))
+            ->setCurrentIndex(7);
+        const QByteArray written = "AT+WRITEALL=" + withValue(gsm ? GsmValues : EthernetValues, rs232 ? 20 : 6, "7") +
+                                   "\r\n";
+        auto apply = [&] {
+            boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
+            s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        };
+        const QString errorText = receiveError(route, QStringLiteral("err_Unknown"));
+
+        apply();
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Receive_Callback Error : WRITE REFUSED")));
+        QVERIFY(s.tool.waitForStatus(errorText));
+        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAllRequest, written}));
+
+        devsim::Faults silent;
+        silent.silentAfter = 0;
+        s.device->setFaults(silent);
+        s.tool.statusLog.clear();
+        apply();
+        QTRY_COMPARE(s.device->received(s.endpoint), (Frames{ReadAllRequest, written, written}));
+        QTest::qWait(2000);
+        QVERIFY(!s.tool.statusLog.contains(QStringLiteral("Successfully written")));
+        verifyNoErrorTexts(s.tool);
+        QVERIFY(s.tool.routeUp());
+        s.device->sendRaw(s.endpoint, "+ERR\r\n");
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Receive_Callback Error : +ERR")));
+        QVERIFY(s.tool.waitForStatus(errorText));
+
+        s.device->setFaults({});
+        s.tool.statusLog.clear();
+        apply();
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
+        verifyNoErrorTexts(s.tool);
+        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAllRequest, written, written, written}));
+        QCOMPARE(boxes.seen().size(), 3);
+        QVERIFY(boxes.unexpected().isEmpty());
+    }
+};
+
+TELVOR_TEST_MAIN(TestFaultContent)
+#include "tst_faultcontent.moc"
