@@ -48,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const auto *entry = window->findChild<QLineEdit *>(QLatin1String(Entries[i]));
         FUZZ_CHECK(entry != nullptr, Entries[i]);
         // A line edit holds at most maxLength characters of what it is given.
-        const QString expected = i < record.size() ? QString::fromUtf8(record.at(i)).left(entry->maxLength())
-                                                   : QString();
+        const QString expected =
+            i < record.size() ? QString::fromUtf8(record.at(i)).left(entry->maxLength()) : QString();
         FUZZ_CHECK(entry->text() == expected, QByteArray(Entries[i]) + ": " + entry->text().toUtf8());
         FUZZ_CHECK(entry->isReadOnly(), Entries[i]);
     }

@@ -29,7 +29,8 @@ QByteArray describe(const QList<Piece> &pieces)
 {
     QByteArray text;
     for (const Piece &piece : pieces)
-        text += piece.kind == Piece::Dropped ? QByteArray("<dropped> ") : piece.bytes.toPercentEncoding() + ' ';
+        text +=
+            piece.kind == Piece::Dropped ? QByteArray("<dropped> ") : piece.bytes.toPercentEncoding() + ' ';
     return text;
 }
 

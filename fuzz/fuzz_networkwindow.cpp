@@ -16,7 +16,8 @@
 //   warning box when the record put something other than a dotted address
 //   into an entry. A record of exactly 22 values is sent back octet for
 //   octet; any other record leaves the window as it opened (DHCP off, every
-//   address 0.0.0.0).
+//   address 0.0.0.0). The static flag reads as a signed 32-bit number, and
+//   anything else as 0 (DHCP).
 
 #include "fuzzsupport.h"
 
@@ -25,7 +26,6 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QRegularExpression>
 
 #include <cstddef>
 #include <cstdint>
@@ -36,18 +36,26 @@ namespace {
 const CommSettings::eRoute_t Routes[] = {CommSettings::TCP, CommSettings::USB, CommSettings::TCP232,
                                          CommSettings::TCP485};
 
+bool allDigits(const QByteArray &text)
+{
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return !text.isEmpty();
+}
+
 bool isOctet(const QByteArray &text)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,3}$"));
-    return digits.match(QString::fromLatin1(text)).hasMatch() && text.toInt() <= 255;
+    return text.size() <= 3 && allDigits(text) && text.toInt() <= 255;
 }
 
 // The static flag as the protocol reads it: a base-10 signed 32-bit number,
 // anything else counting as 0. Non-zero means a static address.
 bool isStatic(const QByteArray &field)
 {
-    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
-    if (!number.match(QString::fromLatin1(field)).hasMatch())
+    const QByteArray digits = field.startsWith('+') || field.startsWith('-') ? field.mid(1) : field;
+    if (!allDigits(digits))
         return false;
     bool ok = false;
     const qlonglong value = field.toLongLong(&ok);
@@ -55,24 +63,36 @@ bool isStatic(const QByteArray &field)
 }
 
 // The frame Apply must send for this record, or an empty array when it must
-// refuse (an entry that is not a dotted address).
+// refuse (an entry that is not a dotted address). An entry shows its group's
+// four octets joined by dots, up to the first NUL byte (text taken from bytes
+// ends there).
 QByteArray expectedWrite(const QByteArray &record, bool flipDhcp)
 {
-    QList<QByteArray> values = record.split(',');
-    bool staticAddress = false;
-    QList<QByteArray> octets;
+    const QList<QByteArray> values = record.split(',');
+    bool staticAddress = true;
+    QList<QByteArray> groups;
     if (values.size() == 22) {
         staticAddress = isStatic(values.at(1));
-        octets = values.mid(2);
+        for (int group = 0; group < 5; ++group) {
+            QByteArray text = values.mid(2 + 4 * group, 4).join('.');
+            const int nul = text.indexOf('\0');
+            groups << (nul < 0 ? text : text.left(nul));
+        }
     } else {
         // Not a network record: the window keeps what it opened with.
-        staticAddress = true;
-        for (int i = 0; i < 20; ++i)
-            octets << "0";
+        for (int group = 0; group < 5; ++group)
+            groups << "0.0.0.0";
     }
-    for (const QByteArray &octet : octets) {
-        if (!isOctet(octet))
+    QList<QByteArray> octets;
+    for (const QByteArray &group : groups) {
+        const QList<QByteArray> parts = group.split('.');
+        if (parts.size() != 4)
             return QByteArray();
+        for (const QByteArray &octet : parts) {
+            if (!isOctet(octet))
+                return QByteArray();
+            octets << octet;
+        }
     }
     if (flipDhcp)
         staticAddress = !staticAddress;
@@ -103,8 +123,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     auto *window = new StaticIpConfig(route);
     QList<QByteArray> sent;
     int closings = 0;
-    QObject::connect(window, &StaticIpConfig::WriteData, window, [&sent](const QByteArray &frame) { sent << frame; });
-    QObject::connect(window, &StaticIpConfig::Close_StaticIpConfigWindow, window, [&closings] { ++closings; });
+    QObject::connect(window, &StaticIpConfig::WriteData, window,
+                     [&sent](const QByteArray &frame) { sent << frame; });
+    QObject::connect(window, &StaticIpConfig::Close_StaticIpConfigWindow, window,
+                     [&closings] { ++closings; });
     window->show();
 
     window->ReadNetworkCfg(record);

@@ -83,8 +83,9 @@ bool mayFillPage(const QByteArray &frame, int recordValues)
 
 bool isDottedIpv4(const QByteArray &text)
 {
-    static const QRegularExpression dotted(QStringLiteral("^([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})$"));
-    const QRegularExpressionMatch match = dotted.match(QString::fromLatin1(text));
+    static const QRegularExpression dotted(
+        QStringLiteral("^([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})$"));
+    const QRegularExpressionMatch match = dotted.match(QString::fromLatin1(text.constData(), text.size()));
     if (!match.hasMatch())
         return false;
     for (int i = 1; i <= 4; ++i) {
@@ -132,9 +133,11 @@ RoutePage &routePage(int index)
             prepareRoute(pages[i].page, Routes[i].route);
             pages[i].resetRecord =
                 Routes[i].recordValues == 23
-                    ? QByteArrayLiteral("+READALL=1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0\r\n")
-                    : QByteArrayLiteral("+READALL=1,502,0,8,0,1,5,8,400,100,0,0,100,120,1,503,0,8,0,1,5,8,400,"
-                                        "100,0,0,100,120,internet,0\r\n");
+                    ? QByteArrayLiteral(
+                          "+READALL=1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0\r\n")
+                    : QByteArrayLiteral(
+                          "+READALL=1,502,0,8,0,1,5,8,400,100,0,0,100,120,1,503,0,8,0,1,5,8,400,"
+                          "100,0,0,100,120,internet,0\r\n");
         }
     }
     return pages[index];
@@ -160,16 +163,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     RoutePage &routePageState = routePage(data[0] & 3);
     TransparentConfig &page = routePageState.page;
     QByteArray reset = routePageState.resetRecord;
-    FUZZ_CHECK(page.Receive_Callback(reset, nullptr) == TransparentConfig::err_OK, "the reset record was refused");
+    FUZZ_CHECK(page.Receive_Callback(reset, nullptr) == TransparentConfig::err_OK,
+               "the reset record was refused");
 
     QObject watcher;
     QObject::connect(&page, &TransparentConfig::WriteData, &watcher,
                      [](const QByteArray &frame) { FuzzSupport::fail("a reply made the page send", frame); });
     QObject::connect(&page, &TransparentConfig::OpenStaticIpWindow, &watcher,
                      [] { FuzzSupport::fail("a reply opened the network window"); });
-    QObject::connect(&page, &TransparentConfig::SetCurrentIpAddr, &watcher, [](const QByteArray &address) {
-        FUZZ_CHECK(isDottedIpv4(address), address);
-    });
+    QObject::connect(&page, &TransparentConfig::SetCurrentIpAddr, &watcher,
+                     [](const QByteArray &address) { FUZZ_CHECK(isDottedIpv4(address), address); });
 
     std::unique_ptr<StaticIpConfig> network;
     if (networkWindowOpen) {
@@ -190,7 +193,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             QByteArray frame = piece.bytes;
             const TransparentConfig::TrpErr_t result = page.Receive_Callback(frame, network.get());
 
-            FUZZ_CHECK(result >= TransparentConfig::err_OK && result < TransparentConfig::err_Max, piece.bytes);
+            FUZZ_CHECK(result >= TransparentConfig::err_OK && result < TransparentConfig::err_Max,
+                       piece.bytes);
             FUZZ_CHECK(modal.boxes.isEmpty(), modal.boxes.join(QLatin1Char('\n')).toUtf8());
             FUZZ_CHECK(FuzzSupport::countTopLevel<DevInfo>() - windowsBefore <= 1, piece.bytes);
             if (result != TransparentConfig::err_OK || !mayFillPage(piece.bytes, route.recordValues))

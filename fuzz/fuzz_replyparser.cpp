@@ -54,7 +54,8 @@ bool referenceInt32(const QByteArray &field, qint64 *value)
 void checkFraming(const QByteArray &frame)
 {
     const FrameStatus status = checkFrame(frame);
-    const bool hasLineEnd = frame.size() >= 2 && frame.at(frame.size() - 2) == '\r' && frame.at(frame.size() - 1) == '\n';
+    const bool hasLineEnd =
+        frame.size() >= 2 && frame.at(frame.size() - 2) == '\r' && frame.at(frame.size() - 1) == '\n';
     FUZZ_CHECK((status == FrameStatus::MissingLineEnd) == !hasLineEnd, frame);
     if (hasLineEnd)
         FUZZ_CHECK((status == FrameStatus::MissingPlus) == (frame.at(0) != '+'), frame);
@@ -111,7 +112,8 @@ void checkPortRecord(const QList<QByteArray> &values, bool gsm)
     const int required = gsm ? 30 : 23;
     const int blockSize = gsm ? 14 : 11;
     const PortRecord record = parsePortRecord(values, gsm, Limits);
-    FUZZ_CHECK(record.received == values.size() && record.required == required, QByteArray::number(values.size()));
+    FUZZ_CHECK(record.received == values.size() && record.required == required,
+               QByteArray::number(values.size()));
     FUZZ_CHECK(record.complete() == (values.size() >= required), QByteArray::number(values.size()));
     if (!record.complete()) {
         FUZZ_CHECK(record.texts.isEmpty() && record.outOfRange.isEmpty(), "an incomplete record was read");
@@ -127,7 +129,7 @@ void checkPortRecord(const QList<QByteArray> &values, bool gsm)
         int min;
         int max;
     };
-    const Range ranges[] = {{Enable, 0, 1},  {TrpMode, 0, 4}, {Databit, 7, 8},     {Paritybit, 0, 2},
+    const Range ranges[] = {{Enable, 0, 1},  {TrpMode, 0, 4}, {Databit, 7, 8},      {Paritybit, 0, 2},
                             {Stopbit, 1, 2}, {Baud, 0, 9},    {WaitingChr, 4, 128}, {WaitingMs, 10, 5000}};
     QList<int> outOfRange;
     for (int port = 0; port < 2; ++port) {

@@ -101,7 +101,8 @@ bool ModalWatch::eventFilter(QObject *watched, QEvent *event)
             const auto *box = qobject_cast<QMessageBox *>(dialog);
             boxes << dialog->windowTitle() + QStringLiteral(": ") + (box ? box->text() : QString());
             // Dismissed from the box's own event loop, as a user would.
-            QMetaObject::invokeMethod(dialog, [dialog] { dialog->done(QDialog::Rejected); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                dialog, [dialog] { dialog->done(QDialog::Rejected); }, Qt::QueuedConnection);
         }
     }
     return QObject::eventFilter(watched, event);

@@ -31,8 +31,7 @@ void runDeferredDeletes();
 
 // Closes every visible top-level window of type T through its own close
 // handling, then runs the deferred deletions that closing scheduled.
-template <class T>
-void closeTopLevel()
+template <class T> void closeTopLevel()
 {
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
@@ -43,8 +42,7 @@ void closeTopLevel()
 }
 
 // Top-level widgets of type T that still exist.
-template <class T>
-int countTopLevel()
+template <class T> int countTopLevel()
 {
     int count = 0;
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
@@ -76,8 +74,8 @@ QStringList snapshot(const QWidget *root);
 
 } // namespace FuzzSupport
 
-#define FUZZ_CHECK(condition, detail)                                                                            \
-    do {                                                                                                         \
-        if (!(condition))                                                                                        \
-            FuzzSupport::fail(#condition, detail);                                                               \
+#define FUZZ_CHECK(condition, detail)                                                                        \
+    do {                                                                                                     \
+        if (!(condition))                                                                                    \
+            FuzzSupport::fail(#condition, detail);                                                           \
     } while (false)

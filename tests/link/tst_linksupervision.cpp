@@ -67,49 +67,59 @@ private slots:
             QCOMPARE(tool.find<QLabel>(QStringLiteral("label_TCP2Settings"))->styleSheet(),
                      QStringLiteral("background-color:red"));
         }
-        QTest::qWait(2500 - int(shown.elapsed()));
+        QTest::qWait(qMax(0, 2000 - int(shown.elapsed())));
         QCOMPARE(tool.status(), QStringLiteral("ConnectionRefusedError"));
-        QTRY_COMPARE_WITH_TIMEOUT(tool.status(), QString(), 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(tool.status(), QString(), 2500);
         QCOMPARE(boxes.seen().size(), warned ? 1 : 0);
         QVERIFY(tool.commandsEnabled(false, false, false));
         QVERIFY(tool.modelActionsEnabled());
         QVERIFY(!tool.page->isEnabled());
     }
 
-    // Three devices that never answer, supervised side by side: the
-    // configuration service is dropped, USB is closed, and a data port stays
-    // up with one warning.
+    // Devices that never answer, supervised side by side: the configuration
+    // service is dropped, USB is closed, and a data port stays up with one
+    // warning. A USB port that failed and was closed meanwhile is not
+    // supervised any more.
     void silentDevices()
     {
         TestSupport::MessageBoxAnswerer boxes;
+        boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
         ScriptedPeer service;
         devsim::Faults silent;
         silent.silentAfter = 0;
         auto usbDevice = LinkHarness::startDevice(true, silent);
+        auto failingUsbDevice = LinkHarness::startDevice(true, silent);
         auto gsmDevice = LinkHarness::startDevice(false, silent);
-        QVERIFY(usbDevice && gsmDevice);
+        QVERIFY(usbDevice && failingUsbDevice && gsmDevice);
         Tool ethernet(1);
         Tool usb(1);
+        Tool failingUsb(1);
         Tool gsm(2);
 
         QElapsedTimer clock;
         clock.start();
         ethernet.connectEthernet(service.port());
         usb.window.openSerialPort(usbDevice->usbPath());
+        failingUsb.window.openSerialPort(failingUsbDevice->usbPath());
         gsm.connectDataPort(CommSettings::TCP232, gsmDevice->port232());
         QTRY_COMPARE(service.received, Frames{ReadAll});
         QCOMPARE(usbDevice->received(Endpoint::Usb), Frames{ReadAll});
+        QCOMPARE(failingUsbDevice->received(Endpoint::Usb), Frames{ReadAll});
         QTRY_COMPARE(gsmDevice->received(Endpoint::Rs232), Frames{ReadAll});
         QVERIFY(service.hasConnection());
+        failingUsbDevice->stop();
+        QVERIFY(boxes.waitForBoxes(1));
+        QVERIFY(failingUsb.sawStatus(QStringLiteral("Disconnected from USB")));
 
-        QVERIFY(boxes.waitForBoxes(1, 12000));
+        QVERIFY(boxes.waitForBoxes(2, 12000));
         QVERIFY2(clock.elapsed() >= 9500, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(boxes.seen().first().text, QStringLiteral("Cihazdan veri alınamadı !"));
+        QCOMPARE(boxes.seen().at(1).text, QStringLiteral("Cihazdan veri alınamadı !"));
         QTRY_VERIFY(!service.hasConnection());
         QTRY_VERIFY(usb.sawStatus(QStringLiteral("Cannot connect over USB")));
         QTest::qWait(500);
-        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen().size(), 2);
+        QVERIFY(!failingUsb.sawStatus(QStringLiteral("Cannot connect over USB")));
 
         // The configuration service was aborted; the route never came up.
         QVERIFY(!service.hasConnection());

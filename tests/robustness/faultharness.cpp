@@ -185,7 +185,8 @@ bool Tool::sawRouteUp() const
             break;
         case CommSettings::USB:
             // "Connected " and the port's name.
-            if (text.startsWith(QLatin1String("Connected ")) && text != QLatin1String("Connected Succesfully"))
+            if (text.startsWith(QLatin1String("Connected ")) &&
+                text != QLatin1String("Connected Succesfully"))
                 return true;
             break;
         case CommSettings::TCP232:

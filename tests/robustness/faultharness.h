@@ -59,8 +59,7 @@ public:
     TransparentConfig *page = nullptr;
     QStatusBar *statusBar = nullptr;
 
-    template <class T = QWidget>
-    T *find(const QString &name) const
+    template <class T = QWidget> T *find(const QString &name) const
     {
         T *child = window.findChild<T *>(name);
         if (!child)
@@ -95,8 +94,7 @@ private:
 };
 
 // Top-level windows of type T that exist after pending deletions have run.
-template <class T>
-QList<T *> topLevel()
+template <class T> QList<T *> topLevel()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QList<T *> windows;
@@ -109,8 +107,7 @@ QList<T *> topLevel()
 }
 
 // Closes every top-level window of type T as the user does.
-template <class T>
-void closeAll()
+template <class T> void closeAll()
 {
     for (T *window : topLevel<T>())
         window->close();

@@ -28,8 +28,7 @@ const QByteArray GsmValues =
 const QByteArray ReadNetworkRequest = "AT+READ_NETWORKCFG\r\n";
 
 // Bytes of a literal, NUL bytes included.
-template <int N>
-QByteArray bytes(const char (&literal)[N])
+template <int N> QByteArray bytes(const char (&literal)[N])
 {
     return QByteArray(literal, N - 1);
 }
@@ -127,20 +126,22 @@ private slots:
         QTest::newRow("sign") << 6 << QByteArray("+7") << "comboBox_Baud_485" << 7 << QString();
         QTest::newRow("leading zeros") << 3 << QByteArray("0007") << "comboBox_Datab_485" << 0 << QString();
         QTest::newRow("empty field reads as 0") << 6 << QByteArray() << "comboBox_Baud_485" << 0 << QString();
-        QTest::newRow("hexadecimal reads as 0") << 6 << QByteArray("0x5") << "comboBox_Baud_485" << 0 << QString();
+        QTest::newRow("hexadecimal reads as 0")
+            << 6 << QByteArray("0x5") << "comboBox_Baud_485" << 0 << QString();
         QTest::newRow("blank before the digits reads as 0")
             << 17 << QByteArray(" 5") << "comboBox_Baud_232" << 0 << QString();
         QTest::newRow("negative") << 6 << QByteArray("-1") << "comboBox_Baud_485" << -1 << "485BAUD=-1";
         QTest::newRow("above the range") << 2 << QByteArray("5") << "comboBox_Mod_485" << -1 << "485MOD=5";
         QTest::newRow("a baud rate instead of its index")
             << 17 << QByteArray("9600") << "comboBox_Baud_232" << -1 << "232BAUD=9600";
-        QTest::newRow("beyond 32 bits") << 5 << QByteArray("4294967298") << "comboBox_Stopb_485" << -1
-                                        << "485STPB=4294967298";
+        QTest::newRow("beyond 32 bits")
+            << 5 << QByteArray("4294967298") << "comboBox_Stopb_485" << -1 << "485STPB=4294967298";
         QTest::newRow("beyond 32 bits, negative, reads as 0")
             << 17 << QByteArray("-2147483649") << "comboBox_Baud_232" << 0 << QString();
         QTest::newRow("largest 32-bit number as a TCP port")
             << 1 << QByteArray("2147483647") << "comboBox_Baud_485" << 8 << "485PORT=2147483647";
-        QTest::newRow("info response 2") << 22 << QByteArray("2") << "comboBox_Baud_485" << 8 << "INFORESPONSE=2";
+        QTest::newRow("info response 2")
+            << 22 << QByteArray("2") << "comboBox_Baud_485" << 8 << "INFORESPONSE=2";
     }
 
     // One odd value in an otherwise good Ethernet port record. A number the
@@ -167,8 +168,8 @@ private slots:
         if (skipped.isEmpty()) {
             QVERIFY(s.tool.statusLog.filter(QStringLiteral("Out-of-range")).isEmpty());
         } else {
-            QVERIFY(s.tool.waitForStatus(QStringLiteral("Out-of-range values skipped in READALL reply: ") + skipped,
-                                         1000));
+            QVERIFY(s.tool.waitForStatus(
+                QStringLiteral("Out-of-range values skipped in READALL reply: ") + skipped, 1000));
         }
         verifyNoErrorTexts(s.tool);
         QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
@@ -188,7 +189,9 @@ private slots:
         QTest::newRow("far beyond 64 bits") << QByteArray("123456789012345678901234567890") << "0.0.0.0";
         QTest::newRow("empty") << QByteArray() << "0.0.0.0";
         QTest::newRow("not a number") << QByteArray("192.168.0.1") << "0.0.0.0";
-        QTest::newRow("NUL inside") << bytes("168\0" "20416") << "0.0.0.0";
+        QTest::newRow("NUL inside") << bytes("168\0"
+                                             "20416")
+                                    << "0.0.0.0";
     }
 
     // The current address as the device encodes it (a signed 32-bit number
@@ -220,15 +223,17 @@ private slots:
         QVERIFY(ethernet.ready);
         const QChar bad(0xFFFD);
 
-        ethernet.device->sendRaw(ethernet.endpoint,
-                                 bytes("+DEVINFO=SN\0" "42,\xff\xfe,\xc3,\xc3\x87" "a,b,c,d,e,f,g\r\n"));
+        ethernet.device->sendRaw(ethernet.endpoint, bytes("+DEVINFO=SN\0"
+                                                          "42,\xff\xfe,\xc3,\xc3\x87"
+                                                          "a,b,c,d,e,f,g\r\n"));
         QTRY_COMPARE(topLevel<DevInfo>().size(), 1);
         const QStringList info = infoTexts(*topLevel<DevInfo>().first());
         QCOMPARE(info.mid(0, 4),
                  (QStringList{QStringLiteral("SN"), QString(2, bad), QString(bad), QStringLiteral("Ça")}));
 
         ethernet.device->sendRaw(ethernet.endpoint, "+ERR=refused \xe2\x82\r\n");
-        QVERIFY(ethernet.tool.waitForStatus(QStringLiteral("Receive_Callback Error : refused ") + QString(2, bad)));
+        QVERIFY(ethernet.tool.waitForStatus(QStringLiteral("Receive_Callback Error : refused ") +
+                                            QString(2, bad)));
         QVERIFY(ethernet.tool.waitForStatus(QStringLiteral("TCPDataReceived Error :err_Unknown")));
 
         // The network window, opened from the page; the device answers with
@@ -251,8 +256,7 @@ private slots:
         // The APN, the one text of a GSM port record.
         Session gsm(CommSettings::TCP232);
         QVERIFY(gsm.ready);
-        gsm.device->sendRaw(gsm.endpoint,
-                            portRecord(withValue(GsmValues, 28, bytes("inter\xffnet\0x"))));
+        gsm.device->sendRaw(gsm.endpoint, portRecord(withValue(GsmValues, 28, bytes("inter\xffnet\0x"))));
         QTRY_COMPARE(comboIndex(gsm.tool, QStringLiteral("comboBox_Baud_485")), 8);
         QCOMPARE(gsm.tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
                  QStringLiteral("inter") + bad + QStringLiteral("net"));
@@ -270,13 +274,14 @@ private slots:
         QTest::newRow("Ethernet record one short, configuration service")
             << CommSettings::TCP << withCount(EthernetValues, 22)
             << "Incomplete READALL reply: 22 of 23 values";
-        QTest::newRow("Ethernet record one short, USB")
-            << CommSettings::USB << withCount(EthernetValues, 22) << "Incomplete READALL reply: 22 of 23 values";
+        QTest::newRow("Ethernet record one short, USB") << CommSettings::USB << withCount(EthernetValues, 22)
+                                                        << "Incomplete READALL reply: 22 of 23 values";
         QTest::newRow("Ethernet record one long, configuration service")
             << CommSettings::TCP << withCount(EthernetValues, 24) << QString();
-        QTest::newRow("GSM record one short, RS-232")
-            << CommSettings::TCP232 << withCount(GsmValues, 29) << "Incomplete READALL reply: 29 of 30 values";
-        QTest::newRow("GSM record one long, RS-485") << CommSettings::TCP485 << withCount(GsmValues, 31) << QString();
+        QTest::newRow("GSM record one short, RS-232") << CommSettings::TCP232 << withCount(GsmValues, 29)
+                                                      << "Incomplete READALL reply: 29 of 30 values";
+        QTest::newRow("GSM record one long, RS-485")
+            << CommSettings::TCP485 << withCount(GsmValues, 31) << QString();
         QTest::newRow("Ethernet-length record on RS-232")
             << CommSettings::TCP232 << EthernetValues << "Incomplete READALL reply: 23 of 30 values";
         QTest::newRow("Ethernet-length record on RS-485")
@@ -365,12 +370,14 @@ private slots:
         QList<QByteArray> record;
         for (int i = 0; i < count; ++i)
             record << QByteArray::number(i + 1);
-        s.device->sendRaw(s.endpoint, "+READ_NETWORKCFG=" + (count == 1 ? QByteArray() : record.join(',')) + "\r\n");
+        s.device->sendRaw(s.endpoint,
+                          "+READ_NETWORKCFG=" + (count == 1 ? QByteArray() : record.join(',')) + "\r\n");
         QVERIFY(s.tool.waitForStatus(text));
         QCOMPARE(lineEditTexts(*network), before);
 
         // The window still takes a whole record.
-        s.device->sendRaw(s.endpoint, "+READ_NETWORKCFG=AA:BB,1,10,0,0,9,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4\r\n");
+        s.device->sendRaw(s.endpoint,
+                          "+READ_NETWORKCFG=AA:BB,1,10,0,0,9,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4\r\n");
         QTRY_COMPARE(network->findChild<QLineEdit *>(QStringLiteral("lineEdit_MacAddr"))->text(),
                      QStringLiteral("AA:BB"));
         QCOMPARE(network->findChild<QLineEdit *>(QStringLiteral("lineEdit_IpAddr"))->text(),
@@ -391,7 +398,8 @@ private slots:
         QVERIFY(s.ready);
         s.device->sendRaw(s.endpoint, "+DEVINFO=a,b,c\r\n");
         QTRY_COMPARE(topLevel<DevInfo>().size(), 1);
-        QCOMPARE(infoTexts(*topLevel<DevInfo>().first()), (QStringList{"a", "b", "c", "", "", "", "", "", "", ""}));
+        QCOMPARE(infoTexts(*topLevel<DevInfo>().first()),
+                 (QStringList{"a", "b", "c", "", "", "", "", "", "", ""}));
         closeAll<DevInfo>();
 
         s.device->sendRaw(s.endpoint, "+DEVINFO=1,2,3,4,5,6,7,8,9,10,11,12\r\n");
@@ -432,10 +440,12 @@ private slots:
 
         // On a data port only the port that carries the route is editable.
         const bool rs232 = route == CommSettings::TCP232;
-        s.tool.find<QComboBox>(rs232 ? QStringLiteral("comboBox_Baud_232") : QStringLiteral("comboBox_Baud_485"))
+        s.tool
+            .find<QComboBox>(rs232 ? QStringLiteral("comboBox_Baud_232")
+                                   : QStringLiteral("comboBox_Baud_485"))
             ->setCurrentIndex(7);
-        const QByteArray written = "AT+WRITEALL=" + withValue(gsm ? GsmValues : EthernetValues, rs232 ? 20 : 6, "7") +
-                                   "\r\n";
+        const QByteArray written =
+            "AT+WRITEALL=" + withValue(gsm ? GsmValues : EthernetValues, rs232 ? 20 : 6, "7") + "\r\n";
         auto apply = [&] {
             boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
             s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));

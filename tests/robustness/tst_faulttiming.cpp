@@ -16,10 +16,9 @@ using namespace Fault;
 
 namespace {
 
-const QByteArray EthernetRecord =
-    "+READALL=1,502,3,7,2,2,8,16,600,200,5,0,503,1,8,1,1,4,8,400,100,0,1\r\n";
-const QByteArray GsmRecord =
-    "+READALL=1,502,3,7,2,2,8,16,600,200,5,2,5000,120,1,503,1,8,1,1,4,8,400,100,0,0,100,180,apn.example,1\r\n";
+const QByteArray EthernetRecord = "+READALL=1,502,3,7,2,2,8,16,600,200,5,0,503,1,8,1,1,4,8,400,100,0,1\r\n";
+const QByteArray GsmRecord = "+READALL=1,502,3,7,2,2,8,16,600,200,5,2,5000,120,1,503,1,8,1,1,4,8,400,100,0,0,"
+                             "100,180,apn.example,1\r\n";
 
 int baud485(const Tool &tool)
 {
@@ -173,9 +172,10 @@ private slots:
             QVERIFY(tool.waitForStatus(receiveError(route, QStringLiteral("err_EndChr")), 3000));
             QVERIFY(tool.routeUp());
         } else {
-            const QString closed = route == CommSettings::TCP      ? QStringLiteral("Disconnected from TCP")
-                                   : route == CommSettings::TCP232 ? QStringLiteral("Disconnected from TCP 232 Port")
-                                                                   : QStringLiteral("Disconnected from TCP 485 Port");
+            const QString closed = route == CommSettings::TCP ? QStringLiteral("Disconnected from TCP")
+                                   : route == CommSettings::TCP232
+                                       ? QStringLiteral("Disconnected from TCP 232 Port")
+                                       : QStringLiteral("Disconnected from TCP 485 Port");
             QVERIFY(tool.waitForStatus(closed));
             QTRY_VERIFY(!tool.routeUp());
             QTest::qWait(1200);

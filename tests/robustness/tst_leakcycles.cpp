@@ -72,7 +72,8 @@ private slots:
         for (int round = 0; round < WindowRounds; ++round) {
             tool.click(QStringLiteral("pushButton_StaticIPConfig"));
             QTRY_COMPARE(topLevel<StaticIpConfig>().size(), 1);
-            auto *mac = topLevel<StaticIpConfig>().first()->findChild<QLineEdit *>(QStringLiteral("lineEdit_MacAddr"));
+            auto *mac = topLevel<StaticIpConfig>().first()->findChild<QLineEdit *>(
+                QStringLiteral("lineEdit_MacAddr"));
             QTRY_VERIFY(!mac->text().isEmpty());
             topLevel<StaticIpConfig>().first()->close();
             QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
