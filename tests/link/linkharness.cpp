@@ -1,6 +1,7 @@
 #include "linkharness.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -12,6 +13,26 @@
 namespace LinkHarness {
 
 const QString Loopback = QStringLiteral("127.0.0.1");
+const QByteArray ReadAll = QByteArrayLiteral("AT+READALL\r\n");
+
+int modelFor(CommSettings::eRoute_t route)
+{
+    return route == CommSettings::TCP232 || route == CommSettings::TCP485 ? 2 : 1;
+}
+
+devsim::Endpoint endpointFor(CommSettings::eRoute_t route)
+{
+    switch (route) {
+    case CommSettings::USB:
+        return devsim::Endpoint::Usb;
+    case CommSettings::TCP232:
+        return devsim::Endpoint::Rs232;
+    case CommSettings::TCP485:
+        return devsim::Endpoint::Rs485;
+    default:
+        return devsim::Endpoint::ConfigService;
+    }
+}
 
 Tool::Tool(int model) : window(nullptr, model)
 {
@@ -97,6 +118,44 @@ void Tool::connectDataPort(CommSettings::eRoute_t route, quint16 port)
     }
 }
 
+void Tool::connectRoute(CommSettings::eRoute_t route, quint16 port)
+{
+    if (route == CommSettings::TCP)
+        connectEthernet(port);
+    else
+        connectDataPort(route, port);
+}
+
+void Tool::connectTo(CommSettings::eRoute_t route, devsim::DeviceSimulator &device)
+{
+    switch (route) {
+    case CommSettings::USB:
+        window.openSerialPort(device.usbPath());
+        break;
+    case CommSettings::TCP232:
+        connectDataPort(route, device.port232());
+        break;
+    case CommSettings::TCP485:
+        connectDataPort(route, device.port485());
+        break;
+    default:
+        connectEthernet(device.configPort());
+        break;
+    }
+}
+
+QComboBox *Tool::baudBox(CommSettings::eRoute_t route) const
+{
+    return find<QComboBox>(route == CommSettings::TCP232 ? QStringLiteral("comboBox_Baud_232")
+                                                         : QStringLiteral("comboBox_Baud_485"));
+}
+
+bool Tool::waitForFactoryRecord(CommSettings::eRoute_t route, int timeoutMs) const
+{
+    QComboBox *baud = baudBox(route);
+    return QTest::qWaitFor([baud] { return baud->currentIndex() == 5; }, timeoutMs);
+}
+
 bool Tool::commandsEnabled(bool restart, bool info, bool ping) const
 {
     return action(QStringLiteral("actionRESTART_DEVICE"))->isEnabled() == restart &&
@@ -111,6 +170,11 @@ bool Tool::modelActionsEnabled() const
     if (ethernet != gsm)
         qWarning("The two model actions disagree");
     return ethernet && gsm;
+}
+
+bool Tool::isIdle() const
+{
+    return !page->isEnabled() && commandsEnabled(false, false, false) && modelActionsEnabled();
 }
 
 ScriptedPeer::ScriptedPeer() : m_server(new QTcpServer(this))
@@ -168,6 +232,27 @@ std::unique_ptr<devsim::DeviceSimulator> startDevice(bool usb, const devsim::Fau
         return nullptr;
     }
     return device;
+}
+
+bool Link::open(CommSettings::eRoute_t route, const devsim::Faults &faults, bool withUsb)
+{
+    device = startDevice(withUsb || route == CommSettings::USB, faults);
+    if (!device)
+        return false;
+    tool = std::make_unique<Tool>(modelFor(route));
+    tool->connectTo(route, *device);
+    return tool->waitForFactoryRecord(route);
+}
+
+QWidgetList visibleWindows(const char *className)
+{
+    QWidgetList found;
+    const auto widgets = QApplication::topLevelWidgets();
+    for (QWidget *widget : widgets) {
+        if (widget->inherits(className) && widget->isVisible())
+            found << widget;
+    }
+    return found;
 }
 
 quint16 closedPort()

@@ -19,17 +19,27 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QWidgetList>
 
 #include <memory>
 
 class QAbstractButton;
+class QComboBox;
 class QStatusBar;
 class QTcpServer;
 class QTcpSocket;
 
 namespace LinkHarness {
 
-extern const QString Loopback; // "127.0.0.1"
+extern const QString Loopback;   // "127.0.0.1"
+extern const QByteArray ReadAll; // "AT+READALL" CR LF, the first request of every route
+using Frames = QList<QByteArray>;
+
+// The modem model whose panel opens the route: the data ports are the GSM
+// modem's, the configuration service and USB the Ethernet modem's.
+int modelFor(CommSettings::eRoute_t route);
+// Where the simulated device receives what the route sends.
+devsim::Endpoint endpointFor(CommSettings::eRoute_t route);
 
 class Tool : public QObject
 {
@@ -72,10 +82,22 @@ public:
     // Route requests through the panel, with the entries filled as a user would.
     void connectEthernet(quint16 port);
     void connectDataPort(CommSettings::eRoute_t route, quint16 port);
+    // Either of the two above, by route.
+    void connectRoute(CommSettings::eRoute_t route, quint16 port);
+    // Opens the route to the simulated device; USB through the port's location.
+    void connectTo(CommSettings::eRoute_t route, devsim::DeviceSimulator &device);
+    // The baud rate of the port whose settings are open on the route.
+    QComboBox *baudBox(CommSettings::eRoute_t route = CommSettings::TCP) const;
+    // Waits until the simulated device's factory record fills the page: its
+    // ports run at 9600 baud (index 5).
+    bool waitForFactoryRecord(CommSettings::eRoute_t route = CommSettings::TCP, int timeoutMs = 8000) const;
     // The commands a user can currently give, as "RESTART DEVICE", "GET INFO",
     // "PING" and "Ethernet Modem" / "GSM Modem" states.
     bool commandsEnabled(bool restart, bool info, bool ping) const;
     bool modelActionsEnabled() const;
+    // No route: the page is locked, no device command can be given, and the
+    // user may choose the other modem model.
+    bool isIdle() const;
 
 private:
     [[noreturn]] static void fail(const QString &name);
@@ -108,7 +130,24 @@ private:
 
 std::unique_ptr<devsim::DeviceSimulator> startDevice(bool usb = false, const devsim::Faults &faults = {});
 
+// The visible top-level windows of a class, such as "DevInfo" or "StaticIpConfig".
+QWidgetList visibleWindows(const char *className);
+
+// A simulated device and a tool linked to it over one route.
+struct Link
+{
+    std::unique_ptr<devsim::DeviceSimulator> device;
+    std::unique_ptr<Tool> tool;
+
+    // Starts the device (with its USB port when the route needs it or withUsb
+    // asks for it), opens the route to it from a new tool and waits until the
+    // device's record fills the page.
+    bool open(CommSettings::eRoute_t route, const devsim::Faults &faults = {}, bool withUsb = false);
+};
+
 // A loopback port on which nothing listens.
 quint16 closedPort();
 
 } // namespace LinkHarness
+
+Q_DECLARE_METATYPE(CommSettings::eRoute_t)

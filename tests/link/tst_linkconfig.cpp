@@ -7,7 +7,6 @@
 #include "linkharness.h"
 #include "testsupport.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,24 +14,16 @@
 #include <QtTest>
 
 using devsim::Endpoint;
+using LinkHarness::Frames;
+using LinkHarness::ReadAll;
 using LinkHarness::ScriptedPeer;
 using LinkHarness::Tool;
-using Frames = QList<QByteArray>;
-
-Q_DECLARE_METATYPE(CommSettings::eRoute_t)
-
-static const QByteArray ReadAll("AT+READALL\r\n");
 // The simulated device's factory record on the Ethernet command set.
 static const QByteArray FactoryEthernetRecord("1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0");
 
 static QWidget *networkWindow()
 {
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget *widget : widgets) {
-        if (widget->inherits("StaticIpConfig") && widget->isVisible())
-            return widget;
-    }
-    return nullptr;
+    return LinkHarness::visibleWindows("StaticIpConfig").value(0);
 }
 
 template <class T> static T *inNetworkWindow(const char *name)
@@ -51,32 +42,30 @@ private slots:
     void ethernetRoundTrip()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice();
-        QVERIFY(device);
-        Tool tool(1);
-        tool.connectEthernet(device->configPort());
-        QTRY_COMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 5);
+        LinkHarness::Link link;
+        QVERIFY(link.open(CommSettings::TCP));
+        auto &[device, tool] = link;
 
-        tool.choose(QStringLiteral("comboBox_Baud_485"), 7);                // 38400
-        tool.typeNumber(QStringLiteral("spinBox_ModbusTimeout_485"), 1250); // ms
-        tool.choose(QStringLiteral("comboBox_Parityb_232"), 2);             // even
-        tool.choose(QStringLiteral("comboBox_Mod_232"), 4); // full transparent: silent interval in ms
-        tool.typeNumber(QStringLiteral("spinBox_SilentInterval_232"), 1234); // taken down to the 10 ms step
-        tool.typeNumber(QStringLiteral("spinBox_EthTimeout_232"), 5);        // min
-        QTest::keyClick(tool.find(QStringLiteral("checkBox_InfoResponse")), Qt::Key_Space);
-        QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_SilentInterval_232"))->value(), 1230);
+        tool->choose(QStringLiteral("comboBox_Baud_485"), 7);                // 38400
+        tool->typeNumber(QStringLiteral("spinBox_ModbusTimeout_485"), 1250); // ms
+        tool->choose(QStringLiteral("comboBox_Parityb_232"), 2);             // even
+        tool->choose(QStringLiteral("comboBox_Mod_232"), 4); // full transparent: silent interval in ms
+        tool->typeNumber(QStringLiteral("spinBox_SilentInterval_232"), 1234); // to the 10 ms step
+        tool->typeNumber(QStringLiteral("spinBox_EthTimeout_232"), 5);        // min
+        QTest::keyClick(tool->find(QStringLiteral("checkBox_InfoResponse")), Qt::Key_Space);
+        QCOMPARE(tool->find<QSpinBox>(QStringLiteral("spinBox_SilentInterval_232"))->value(), 1230);
 
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
         const QByteArray written("1,502,0,8,0,1,7,8,400,1250,0,1,503,4,8,2,1,5,8,1230,100,5,1");
         QTRY_COMPARE(device->received(Endpoint::ConfigService),
                      (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
-        QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
+        QVERIFY(tool->waitForStatus(QStringLiteral("Successfully written")));
         QCOMPARE(device->portRecord(Endpoint::ConfigService), written);
 
         // A second tool reads back what the first one wrote.
-        tool.click(QStringLiteral("pushButton_TcpConnect"));
-        QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP")));
+        tool->click(QStringLiteral("pushButton_TcpConnect"));
+        QVERIFY(tool->waitForStatus(QStringLiteral("Disconnected from TCP")));
         Tool reader(1);
         reader.connectEthernet(device->configPort());
         QTRY_COMPARE(reader.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 7);
@@ -92,35 +81,34 @@ private slots:
     void gsmRoundTrip()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice();
-        QVERIFY(device);
-        Tool tool(2);
-        tool.connectDataPort(CommSettings::TCP232, device->port232());
-        QTRY_COMPARE(tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
+        LinkHarness::Link link;
+        QVERIFY(link.open(CommSettings::TCP232));
+        auto &[device, tool] = link;
+        QTRY_COMPARE(tool->find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
                      QStringLiteral("internet"));
 
         // On the RS-232 data port its own serial settings are open; of the
         // RS-485 port only the enable and the TCP port.
-        tool.choose(QStringLiteral("comboBox_Baud_232"), 9);              // 115200
-        tool.typeNumber(QStringLiteral("spinBox_RetryCount_232"), 2);     // the interval is now in seconds
-        tool.typeNumber(QStringLiteral("spinBox_IntervalTime_232"), 5);   // 5 s
-        tool.typeNumber(QStringLiteral("spinBox_232_Ping_Interval"), 10); // 10 min
-        tool.typeNumber(QStringLiteral("spinBox_Port_485"), 1502);
+        tool->choose(QStringLiteral("comboBox_Baud_232"), 9);              // 115200
+        tool->typeNumber(QStringLiteral("spinBox_RetryCount_232"), 2);     // the interval is now in seconds
+        tool->typeNumber(QStringLiteral("spinBox_IntervalTime_232"), 5);   // 5 s
+        tool->typeNumber(QStringLiteral("spinBox_232_Ping_Interval"), 10); // 10 min
+        tool->typeNumber(QStringLiteral("spinBox_Port_485"), 1502);
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !")); // the APN change warning
-        tool.type(QStringLiteral("lineEdit_APN"), QStringLiteral("telvor.apn"));
+        tool->type(QStringLiteral("lineEdit_APN"), QStringLiteral("telvor.apn"));
         QTRY_COMPARE(boxes.seen().size(), 1);
 
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
         const QByteArray written("1,1502,0,8,0,1,5,8,400,100,0,0,100,120,"
                                  "1,503,0,8,0,1,9,8,400,100,0,2,5000,600,telvor.apn,0");
         QTRY_COMPARE(device->received(Endpoint::Rs232), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
-        QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
+        QVERIFY(tool->waitForStatus(QStringLiteral("Successfully written")));
         QCOMPARE(device->portRecord(Endpoint::Rs232), written);
 
         // Read back over the other data port.
-        tool.click(QStringLiteral("pushButton_232Connect"));
-        QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
+        tool->click(QStringLiteral("pushButton_232Connect"));
+        QVERIFY(tool->waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
         Tool reader(2);
         reader.connectDataPort(CommSettings::TCP485, device->port485());
         QTRY_COMPARE(reader.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
@@ -155,11 +143,8 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         ScriptedPeer device;
         device.replies.insert(ReadAll, "+OK\r\n");
-        Tool tool(route == CommSettings::TCP ? 1 : 2);
-        if (route == CommSettings::TCP)
-            tool.connectEthernet(device.port());
-        else
-            tool.connectDataPort(route, device.port());
+        Tool tool(LinkHarness::modelFor(route));
+        tool.connectRoute(route, device.port());
         QTRY_COMPARE(device.received, Frames{ReadAll});
         QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
 
@@ -173,16 +158,14 @@ private slots:
     void applyRightAfterRead()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(true);
-        QVERIFY(device);
-        Tool tool(1);
-        tool.window.openSerialPort(device->usbPath());
-        QTRY_COMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 5);
+        LinkHarness::Link link;
+        QVERIFY(link.open(CommSettings::USB));
+        auto &[device, tool] = link;
 
-        tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
         QTRY_COMPARE(device->received(Endpoint::Usb),
                      (Frames{ReadAll, "AT+WRITEALL=" + FactoryEthernetRecord + "\r\n"}));
-        QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
+        QVERIFY(tool->waitForStatus(QStringLiteral("Successfully written")));
         QCOMPARE(boxes.seen().size(), 0);
     }
 
@@ -191,18 +174,15 @@ private slots:
     void declinedChangeReadsAgain()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice();
-        QVERIFY(device);
-        Tool tool(1);
-        tool.connectEthernet(device->configPort());
-        auto *baud = tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"));
-        QTRY_COMPARE(baud->currentIndex(), 5);
+        LinkHarness::Link link;
+        QVERIFY(link.open(CommSettings::TCP));
+        auto &[device, tool] = link;
 
-        tool.choose(QStringLiteral("comboBox_Baud_485"), 2);
+        tool->choose(QStringLiteral("comboBox_Baud_485"), 2);
         boxes.expect(QMessageBox::No, QStringLiteral("Dikkat !"));
-        tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
         QTRY_COMPARE(device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadAll}));
-        QTRY_COMPARE(baud->currentIndex(), 5);
+        QVERIFY(tool->waitForFactoryRecord());
         QCOMPARE(device->portRecord(Endpoint::ConfigService), FactoryEthernetRecord);
         QCOMPARE(boxes.seen().size(), 1);
     }
@@ -212,20 +192,18 @@ private slots:
     void sevenBitWarningStopsWrite()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice();
-        QVERIFY(device);
-        Tool tool(1);
-        tool.connectEthernet(device->configPort());
-        QTRY_COMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 5);
+        LinkHarness::Link link;
+        QVERIFY(link.open(CommSettings::TCP));
+        auto &[device, tool] = link;
 
         for (const char *port : {"485", "232"}) {
-            tool.choose(QStringLiteral("comboBox_Datab_%1").arg(QLatin1String(port)), 0);
-            tool.choose(QStringLiteral("comboBox_Parityb_%1").arg(QLatin1String(port)), 0);
+            tool->choose(QStringLiteral("comboBox_Datab_%1").arg(QLatin1String(port)), 0);
+            tool->choose(QStringLiteral("comboBox_Parityb_%1").arg(QLatin1String(port)), 0);
         }
         boxes.expect(QMessageBox::No, QStringLiteral("RS485 Config Warning"));
         boxes.expect(QMessageBox::Yes, QStringLiteral("RS232 Config Warning"));
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
         QVERIFY(boxes.waitForBoxes(3));
         QCOMPARE(boxes.seen().at(0).text,
                  QStringLiteral("7bit Parity None olarak devam etmek istiyor musunuz ?"));
@@ -239,14 +217,13 @@ private slots:
     void networkWindowOverUsb()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(true);
-        QVERIFY(device);
-        Tool tool(1);
-        tool.window.openSerialPort(device->usbPath());
-        QTRY_VERIFY(tool.page->isEnabled());
+        LinkHarness::Link link;
+        QVERIFY(link.open(CommSettings::USB));
+        auto &[device, tool] = link;
+        QVERIFY(tool->page->isEnabled());
         QTRY_COMPARE(device->received(Endpoint::Usb), Frames{ReadAll});
 
-        tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
         const QByteArray readNetwork("AT+READ_NETWORKCFG\r\n");
         QTRY_COMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, readNetwork}));
         QVERIFY(networkWindow());
@@ -258,7 +235,7 @@ private slots:
         QVERIFY(!inNetworkWindow<QCheckBox>("checkBox_Dhcp")->isChecked());
 
         // A second request while it is open changes nothing.
-        tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
         QTest::qWait(200);
         QCOMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, readNetwork}));
 
@@ -271,12 +248,12 @@ private slots:
         QTest::mouseClick(inNetworkWindow<QAbstractButton>("pushButton_Apply"), Qt::LeftButton);
         const QByteArray written("1,10,0,0,50,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4");
         QTRY_COMPARE(device->received(Endpoint::Usb).value(2), "AT+WRITE_NETWORKCFG=" + written + "\r\n");
-        QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
+        QVERIFY(tool->waitForStatus(QStringLiteral("Successfully written")));
         QCOMPARE(device->networkRecord(), "00:1E:C0:4A:7B:21," + written);
         QTRY_VERIFY(!networkWindow());
 
         // Opened again, it reads again and shows what was written.
-        tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
         QTRY_COMPARE(device->received(Endpoint::Usb).size(), 4);
         QCOMPARE(device->received(Endpoint::Usb).value(3), readNetwork);
         QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("10.0.0.50"));
@@ -290,13 +267,12 @@ private slots:
     void networkWindowOverEthernet()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(true);
-        QVERIFY(device);
-        Tool tool(1);
-        tool.connectEthernet(device->configPort());
-        QTRY_VERIFY(tool.page->isEnabled());
+        LinkHarness::Link link;
+        QVERIFY(link.open(CommSettings::TCP, {}, true));
+        auto &[device, tool] = link;
+        QVERIFY(tool->page->isEnabled());
 
-        tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
         QTRY_COMPARE(device->received(Endpoint::ConfigService), (Frames{ReadAll, "AT+READ_NETWORKCFG\r\n"}));
         QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("192.168.1.100"));
         QVERIFY(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->isReadOnly());

@@ -13,11 +13,6 @@
 
 using devsim::Endpoint;
 using LinkHarness::Tool;
-using Frames = QList<QByteArray>;
-
-Q_DECLARE_METATYPE(CommSettings::eRoute_t)
-
-static const QByteArray ReadAll("AT+READALL\r\n");
 
 class TestLinkReassembly : public QObject
 {
@@ -27,43 +22,11 @@ private:
     static void routeRows()
     {
         QTest::addColumn<CommSettings::eRoute_t>("route");
-        QTest::addColumn<Endpoint>("endpoint");
         QTest::addColumn<QString>("failureText");
-        QTest::newRow("configuration service")
-            << CommSettings::TCP << Endpoint::ConfigService << "TCPDataReceived Error :%1";
-        QTest::newRow("USB") << CommSettings::USB << Endpoint::Usb << "SerialReceived Error : %1";
-        QTest::newRow("RS-232 data port")
-            << CommSettings::TCP232 << Endpoint::Rs232 << "TCP232DataReceived Error :%1";
-        QTest::newRow("RS-485 data port")
-            << CommSettings::TCP485 << Endpoint::Rs485 << "TCP485DataReceived Error :%1";
-    }
-
-    // Opens the route from the panel (USB through the port's location) and
-    // waits until the device's record fills the page.
-    static bool connectRoute(Tool &tool, devsim::DeviceSimulator &device, CommSettings::eRoute_t route)
-    {
-        switch (route) {
-        case CommSettings::TCP:
-            tool.connectEthernet(device.configPort());
-            break;
-        case CommSettings::USB:
-            tool.window.openSerialPort(device.usbPath());
-            break;
-        case CommSettings::TCP232:
-            tool.connectDataPort(route, device.port232());
-            break;
-        default:
-            tool.connectDataPort(route, device.port485());
-            break;
-        }
-        return QTest::qWaitFor([&] { return baudBox(tool, route)->currentIndex() == 5; }, 8000);
-    }
-
-    // The baud rate of the port whose settings are open on the route.
-    static QComboBox *baudBox(Tool &tool, CommSettings::eRoute_t route)
-    {
-        return tool.find<QComboBox>(route == CommSettings::TCP232 ? QStringLiteral("comboBox_Baud_232")
-                                                                  : QStringLiteral("comboBox_Baud_485"));
+        QTest::newRow("configuration service") << CommSettings::TCP << "TCPDataReceived Error :%1";
+        QTest::newRow("USB") << CommSettings::USB << "SerialReceived Error : %1";
+        QTest::newRow("RS-232 data port") << CommSettings::TCP232 << "TCP232DataReceived Error :%1";
+        QTest::newRow("RS-485 data port") << CommSettings::TCP485 << "TCP485DataReceived Error :%1";
     }
 
     static QStringList failures(const Tool &tool)
@@ -74,11 +37,6 @@ private:
                 found << text;
         }
         return found;
-    }
-
-    static Tool *newTool(CommSettings::eRoute_t route)
-    {
-        return new Tool(route == CommSettings::TCP232 || route == CommSettings::TCP485 ? 2 : 1);
     }
 
 private slots:
@@ -92,16 +50,15 @@ private slots:
     void repliesSplitIntoBytes()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        QFETCH(Endpoint, endpoint);
+        const Endpoint endpoint = LinkHarness::endpointFor(route);
 
         TestSupport::MessageBoxAnswerer boxes;
         devsim::Faults bytewise;
         bytewise.chunkSize = 1;
         bytewise.chunkGapMs = 3;
-        auto device = LinkHarness::startDevice(route == CommSettings::USB, bytewise);
-        QVERIFY(device);
-        std::unique_ptr<Tool> tool(newTool(route));
-        QVERIFY(connectRoute(*tool, *device, route));
+        LinkHarness::Link link;
+        QVERIFY(link.open(route, bytewise));
+        auto &[device, tool] = link;
         QVERIFY(tool->page->isEnabled());
         QVERIFY(tool->action(QStringLiteral("actionGET_INFO"))->isEnabled());
 
@@ -119,18 +76,17 @@ private slots:
     void twoRepliesInOneNotification()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        QFETCH(Endpoint, endpoint);
+        const Endpoint endpoint = LinkHarness::endpointFor(route);
 
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(route == CommSettings::USB);
-        QVERIFY(device);
-        std::unique_ptr<Tool> tool(newTool(route));
-        QVERIFY(connectRoute(*tool, *device, route));
+        LinkHarness::Link link;
+        QVERIFY(link.open(route));
+        auto &[device, tool] = link;
 
         devsim::Faults together;
         together.coalesce = 2;
         device->setFaults(together);
-        tool->choose(baudBox(*tool, route)->objectName(), 0);
+        tool->choose(tool->baudBox(route)->objectName(), 0);
         const bool dataPort = route == CommSettings::TCP232 || route == CommSettings::TCP485;
         if (dataPort)
             tool->action(QStringLiteral("actionPING"))->trigger();
@@ -138,7 +94,7 @@ private slots:
             tool->click(QStringLiteral("pushButton_GetIpAddr"));
         tool->click(QStringLiteral("pushButton_ReadConfiguration"));
 
-        QTRY_COMPARE(baudBox(*tool, route)->currentIndex(), 5);
+        QTRY_COMPARE(tool->baudBox(route)->currentIndex(), 5);
         if (dataPort)
             QVERIFY(tool->waitForStatus(QStringLiteral("Ping -> OK")));
         else
@@ -156,14 +112,13 @@ private slots:
     void partialReplyDropped()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        QFETCH(Endpoint, endpoint);
+        const Endpoint endpoint = LinkHarness::endpointFor(route);
         QFETCH(QString, failureText);
 
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(route == CommSettings::USB);
-        QVERIFY(device);
-        std::unique_ptr<Tool> tool(newTool(route));
-        QVERIFY(connectRoute(*tool, *device, route));
+        LinkHarness::Link link;
+        QVERIFY(link.open(route));
+        auto &[device, tool] = link;
         const QString endMissing = failureText.arg(QStringLiteral("err_EndChr"));
 
         QElapsedTimer sinceLastByte;
@@ -192,14 +147,13 @@ private slots:
     void oversizedReplyDropped()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        QFETCH(Endpoint, endpoint);
+        const Endpoint endpoint = LinkHarness::endpointFor(route);
         QFETCH(QString, failureText);
 
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(route == CommSettings::USB);
-        QVERIFY(device);
-        std::unique_ptr<Tool> tool(newTool(route));
-        QVERIFY(connectRoute(*tool, *device, route));
+        LinkHarness::Link link;
+        QVERIFY(link.open(route));
+        auto &[device, tool] = link;
 
         QElapsedTimer clock;
         clock.start();

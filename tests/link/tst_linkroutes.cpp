@@ -6,7 +6,6 @@
 #include "linkharness.h"
 #include "testsupport.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -17,14 +16,11 @@
 #include <QtTest>
 
 using devsim::Endpoint;
+using LinkHarness::Frames;
 using LinkHarness::Loopback;
+using LinkHarness::ReadAll;
 using LinkHarness::ScriptedPeer;
 using LinkHarness::Tool;
-using Frames = QList<QByteArray>;
-
-Q_DECLARE_METATYPE(CommSettings::eRoute_t)
-
-static const QByteArray ReadAll("AT+READALL\r\n");
 // The supervision timers are ordinary (coarse) Qt timers, which may fire up
 // to 5 % early.
 static const qint64 CoarseEight = 8000 * 95 / 100;
@@ -34,7 +30,7 @@ static const qint64 CoarseEight = 8000 * 95 / 100;
 // "internet" and its ping interval 120 s (shown as 2 minutes).
 static void verifyFactoryRecordShown(Tool &tool, bool gsm)
 {
-    QTRY_COMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 5);
+    QVERIFY(tool.waitForFactoryRecord());
     QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Enable_232"))->currentIndex(), 1);
     QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_485"))->value(), 502);
     QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_232"))->value(), 503);
@@ -47,22 +43,9 @@ static QString headerSheet(Tool &tool, const char *label)
     return tool.find<QLabel>(QString::fromLatin1(label))->styleSheet();
 }
 
-static void closeInformationWindows()
-{
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget *widget : widgets) {
-        if (widget->inherits("DevInfo"))
-            widget->close();
-    }
-}
-
 static int visibleInformationWindows()
 {
-    int count = 0;
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget *widget : widgets)
-        count += widget->inherits("DevInfo") && widget->isVisible() ? 1 : 0;
-    return count;
+    return LinkHarness::visibleWindows("DevInfo").size();
 }
 
 class TestLinkRoutes : public QObject
@@ -71,7 +54,11 @@ class TestLinkRoutes : public QObject
 
 private slots:
     void init() { TestSupport::clearSettings(); }
-    void cleanup() { closeInformationWindows(); }
+    void cleanup()
+    {
+        for (QWidget *window : LinkHarness::visibleWindows("DevInfo"))
+            window->close();
+    }
 
     void ethernetRouteLife()
     {
@@ -79,9 +66,7 @@ private slots:
         auto device = LinkHarness::startDevice();
         QVERIFY(device);
         Tool tool(1);
-        QVERIFY(!tool.page->isEnabled());
-        QVERIFY(tool.commandsEnabled(false, false, false));
-        QVERIFY(tool.modelActionsEnabled());
+        QVERIFY(tool.isIdle());
 
         tool.connectEthernet(device->configPort());
         QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
@@ -97,9 +82,7 @@ private slots:
         tool.click(QStringLiteral("pushButton_TcpConnect"));
         QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP")));
         QTRY_COMPARE(device->connectionCount(Endpoint::ConfigService), 0);
-        QVERIFY(!tool.page->isEnabled());
-        QVERIFY(tool.commandsEnabled(false, false, false));
-        QVERIFY(tool.modelActionsEnabled());
+        QVERIFY(tool.isIdle());
         QCOMPARE(headerSheet(tool, "label_TcpSettings"), QStringLiteral("background-color:red"));
         QVERIFY(tool.find(QStringLiteral("comboBox_COMPorts"))->isEnabled());
 
@@ -132,9 +115,7 @@ private slots:
 
         tool.click(QStringLiteral("pushButton_UsbConnect"));
         QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from USB")));
-        QVERIFY(!tool.page->isEnabled());
-        QVERIFY(tool.commandsEnabled(false, false, false));
-        QVERIFY(tool.modelActionsEnabled());
+        QVERIFY(tool.isIdle());
         QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:red"));
         QVERIFY(tool.find(QStringLiteral("lineEdit_ServerIp"))->isEnabled());
 
@@ -172,14 +153,13 @@ private slots:
     void dataPortRouteLife_data()
     {
         QTest::addColumn<CommSettings::eRoute_t>("route");
-        QTest::addColumn<Endpoint>("endpoint");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("connectedText");
         QTest::addColumn<QString>("disconnectedText");
-        QTest::newRow("RS-232") << CommSettings::TCP232 << Endpoint::Rs232 << "pushButton_232Connect"
+        QTest::newRow("RS-232") << CommSettings::TCP232 << "pushButton_232Connect"
                                 << "Tcp 232 Port Connected"
                                 << "Disconnected from TCP 232 Port";
-        QTest::newRow("RS-485") << CommSettings::TCP485 << Endpoint::Rs485 << "pushButton_485Connect"
+        QTest::newRow("RS-485") << CommSettings::TCP485 << "pushButton_485Connect"
                                 << "Tcp 485 Port Connected"
                                 << "Disconnected from TCP 485 Port";
     }
@@ -187,7 +167,6 @@ private slots:
     void dataPortRouteLife()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        QFETCH(Endpoint, endpoint);
         QFETCH(QString, button);
         QFETCH(QString, connectedText);
         QFETCH(QString, disconnectedText);
@@ -195,9 +174,10 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         auto device = LinkHarness::startDevice();
         QVERIFY(device);
+        const Endpoint endpoint = LinkHarness::endpointFor(route);
         Tool tool(2);
         QElapsedTimer sinceConnect;
-        tool.connectDataPort(route, route == CommSettings::TCP232 ? device->port232() : device->port485());
+        tool.connectTo(route, *device);
         sinceConnect.start();
 
         // Active as soon as the socket connects, before any answer.
@@ -219,9 +199,7 @@ private slots:
         tool.click(button);
         QVERIFY(tool.waitForStatus(disconnectedText));
         QTRY_COMPARE(device->connectionCount(endpoint), 0);
-        QVERIFY(!tool.page->isEnabled());
-        QVERIFY(tool.commandsEnabled(false, false, false));
-        QVERIFY(tool.modelActionsEnabled());
+        QVERIFY(tool.isIdle());
         QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Connect"));
         QVERIFY(tool.find<QPushButton>(button)->isEnabled());
         QCOMPARE(headerSheet(tool, "label_TCP2Settings"), QStringLiteral("background-color:red"));
@@ -285,11 +263,10 @@ private slots:
     void deviceCommands_data()
     {
         QTest::addColumn<CommSettings::eRoute_t>("route");
-        QTest::addColumn<Endpoint>("endpoint");
-        QTest::newRow("configuration service") << CommSettings::TCP << Endpoint::ConfigService;
-        QTest::newRow("USB") << CommSettings::USB << Endpoint::Usb;
-        QTest::newRow("RS-232 data port") << CommSettings::TCP232 << Endpoint::Rs232;
-        QTest::newRow("RS-485 data port") << CommSettings::TCP485 << Endpoint::Rs485;
+        QTest::newRow("configuration service") << CommSettings::TCP;
+        QTest::newRow("USB") << CommSettings::USB;
+        QTest::newRow("RS-232 data port") << CommSettings::TCP232;
+        QTest::newRow("RS-485 data port") << CommSettings::TCP485;
     }
 
     // Each menu command writes its frame on the active route's channel only;
@@ -297,27 +274,15 @@ private slots:
     void deviceCommands()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        QFETCH(Endpoint, endpoint);
+        const Endpoint endpoint = LinkHarness::endpointFor(route);
 
         TestSupport::MessageBoxAnswerer boxes;
         auto device = LinkHarness::startDevice(true);
         QVERIFY(device);
-        const bool gsm = route == CommSettings::TCP232 || route == CommSettings::TCP485;
-        Tool tool(gsm ? 2 : 1);
-        switch (route) {
-        case CommSettings::TCP:
-            tool.connectEthernet(device->configPort());
-            break;
-        case CommSettings::USB:
-            tool.window.openSerialPort(device->usbPath());
-            break;
-        default:
-            tool.connectDataPort(route,
-                                 route == CommSettings::TCP232 ? device->port232() : device->port485());
-            break;
-        }
+        Tool tool(LinkHarness::modelFor(route));
+        tool.connectTo(route, *device);
         QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
-        verifyFactoryRecordShown(tool, gsm);
+        verifyFactoryRecordShown(tool, LinkHarness::modelFor(route) == 2);
 
         tool.action(QStringLiteral("actionGET_INFO"))->trigger();
         QTRY_COMPARE(visibleInformationWindows(), 1);
@@ -365,11 +330,8 @@ private slots:
         ScriptedPeer device; // acknowledges and leaves the connection open
         device.replies.insert(ReadAll, "+OK\r\n");
         device.replies.insert("AT+RESTART\r\n", "+RESTART\r\n");
-        Tool tool(route == CommSettings::TCP ? 1 : 2);
-        if (route == CommSettings::TCP)
-            tool.connectEthernet(device.port());
-        else
-            tool.connectDataPort(route, device.port());
+        Tool tool(LinkHarness::modelFor(route));
+        tool.connectRoute(route, device.port());
         QTRY_VERIFY(tool.commandsEnabled(true, true, true));
         QTRY_COMPARE(device.received, Frames{ReadAll});
 
@@ -411,9 +373,9 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         auto device = LinkHarness::startDevice();
         QVERIFY(device);
-        const Endpoint endpoint = route == CommSettings::TCP232 ? Endpoint::Rs232 : Endpoint::Rs485;
+        const Endpoint endpoint = LinkHarness::endpointFor(route);
         Tool tool(2);
-        tool.connectDataPort(route, route == CommSettings::TCP232 ? device->port232() : device->port485());
+        tool.connectTo(route, *device);
         QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
 
         QVERIFY(tool.find(abortButton)->isEnabled());

@@ -14,13 +14,10 @@
 #include <QtTest>
 
 using devsim::Endpoint;
+using LinkHarness::Frames;
+using LinkHarness::ReadAll;
 using LinkHarness::ScriptedPeer;
 using LinkHarness::Tool;
-using Frames = QList<QByteArray>;
-
-Q_DECLARE_METATYPE(CommSettings::eRoute_t)
-
-static const QByteArray ReadAll("AT+READALL\r\n");
 
 class TestLinkSupervision : public QObject
 {
@@ -46,12 +43,8 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         if (warned)
             boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
-        Tool tool(route == CommSettings::TCP ? 1 : 2);
-        const quint16 port = LinkHarness::closedPort();
-        if (route == CommSettings::TCP)
-            tool.connectEthernet(port);
-        else
-            tool.connectDataPort(route, port);
+        Tool tool(LinkHarness::modelFor(route));
+        tool.connectRoute(route, LinkHarness::closedPort());
 
         QVERIFY(tool.waitForStatus(QStringLiteral("ConnectionRefusedError")));
         QElapsedTimer shown;
@@ -71,9 +64,7 @@ private slots:
         QCOMPARE(tool.status(), QStringLiteral("ConnectionRefusedError"));
         QTRY_COMPARE_WITH_TIMEOUT(tool.status(), QString(), 2500);
         QCOMPARE(boxes.seen().size(), warned ? 1 : 0);
-        QVERIFY(tool.commandsEnabled(false, false, false));
-        QVERIFY(tool.modelActionsEnabled());
-        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(tool.isIdle());
     }
 
     // Devices that never answer, supervised side by side: the configuration
@@ -125,9 +116,7 @@ private slots:
         QVERIFY(!service.hasConnection());
         QVERIFY(ethernet.sawStatus(QStringLiteral("Disconnected from TCP")));
         QVERIFY(!ethernet.sawStatus(QStringLiteral("Tcp Connected")));
-        QVERIFY(ethernet.commandsEnabled(false, false, false));
-        QVERIFY(ethernet.modelActionsEnabled());
-        QVERIFY(!ethernet.page->isEnabled());
+        QVERIFY(ethernet.isIdle());
 
         // USB was closed: what the device sends now reaches nobody.
         usbDevice->sendRaw(Endpoint::Usb, "+OK\r\n");
@@ -178,9 +167,7 @@ private slots:
         const QString errorName = tool.statusLog.value(closedAt + 1);
         QVERIFY2(errorName == QLatin1String("ReadError") || errorName == QLatin1String("ResourceError"),
                  qPrintable(errorName));
-        QVERIFY(!tool.page->isEnabled());
-        QVERIFY(tool.commandsEnabled(false, false, false));
-        QVERIFY(tool.modelActionsEnabled());
+        QVERIFY(tool.isIdle());
         QCOMPARE(tool.find<QLabel>(QStringLiteral("label_USB_Settings"))->styleSheet(),
                  QStringLiteral("background-color:red"));
     }
