@@ -159,6 +159,8 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
 TelvorConfigurator::~TelvorConfigurator()
 {
     disconnectChannels();
+    // A network window still open is top-level: it goes with the main window.
+    delete pStaticIpWindow;
     delete ui;
     delete pTcpSocket;
     delete pTcp232Socket;

@@ -206,6 +206,8 @@ TransparentConfig::TrpErr_t TransparentConfig::Receive_Callback(QByteArray &qba,
         // Top-level and one per reply; DestroyDevInfo deletes it once closed.
         auto *window = new DevInfo(ReplyParser::splitRecord(reply), nullptr);
         connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
+        // Nothing else deletes a window that is still open when the page goes.
+        connect(this, &QObject::destroyed, window, [window] { delete window; });
         window->show();
         break;
     }

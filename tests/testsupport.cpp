@@ -8,6 +8,17 @@
 #include <QTest>
 #include <QTemporaryDir>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define TELVOR_LEAK_CHECKED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TELVOR_LEAK_CHECKED 1
+#endif
+#endif
+#ifdef TELVOR_LEAK_CHECKED
+#include <sanitizer/lsan_interface.h>
+#endif
+
 static void initIcons()
 {
     Q_INIT_RESOURCE(Icons);
@@ -32,6 +43,20 @@ void isolateSettings()
                                                              QFileDevice::ExeOwner);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void beginQtStartUp()
+{
+#ifdef TELVOR_LEAK_CHECKED
+    __lsan_disable();
+#endif
+}
+
+void endQtStartUp()
+{
+#ifdef TELVOR_LEAK_CHECKED
+    __lsan_enable();
+#endif
 }
 
 void initResources()

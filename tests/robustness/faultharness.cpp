@@ -1,7 +1,5 @@
 #include "faultharness.h"
 
-#include "devinfo.h"
-
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
@@ -87,12 +85,7 @@ Tool::Tool(CommSettings::eRoute_t route) : route(route), window(nullptr, isDataP
         qWarning("The main window was not exposed");
 }
 
-Tool::~Tool()
-{
-    // Information windows are deleted by the page that opened them, once
-    // closed: close them while the page is still there.
-    closeAll<DevInfo>();
-}
+Tool::~Tool() = default;
 
 void Tool::missing(const QString &name)
 {

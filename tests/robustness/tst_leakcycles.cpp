@@ -12,7 +12,10 @@
 
 #include <QLineEdit>
 #include <QMap>
+#include <QPointer>
 #include <QtTest>
+
+#include <memory>
 
 using namespace Fault;
 
@@ -94,6 +97,33 @@ private slots:
         QCOMPARE(objectCounts(tool.window), objectsBefore);
         QCOMPARE(int(QApplication::topLevelWidgets().size()), topLevelBefore);
         QCOMPARE(device->received(endpointOf(route)).count("AT+READ_NETWORKCFG\r\n"), WindowRounds);
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    // The main window going while a network window and information windows
+    // are open takes them along: they are top-level, and nothing else would
+    // ever delete them.
+    void mainWindowGoesWithWindowsOpen()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        auto device = startDevice();
+        QVERIFY(device);
+        auto tool = std::make_unique<Tool>(CommSettings::USB);
+        tool->connectTo(*device);
+        QVERIFY(tool->waitForRecord());
+        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
+        tool->trigger(QStringLiteral("actionGET_INFO"));
+        tool->trigger(QStringLiteral("actionGET_INFO"));
+        QTRY_COMPARE(topLevel<DevInfo>().size(), 2);
+        QCOMPARE(topLevel<StaticIpConfig>().size(), 1);
+        QPointer<StaticIpConfig> network = topLevel<StaticIpConfig>().first();
+        QPointer<DevInfo> info = topLevel<DevInfo>().first();
+
+        tool.reset();
+        QVERIFY(network.isNull());
+        QVERIFY(info.isNull());
+        QVERIFY(topLevel<DevInfo>().isEmpty());
+        QVERIFY(topLevel<StaticIpConfig>().isEmpty());
         QVERIFY(boxes.seen().isEmpty());
     }
 
