@@ -18,6 +18,8 @@
 #include "staticipconfig.h"
 #include "statustimes.h"
 
+#include <tuple>
+
 using ReplyParser::ReplyKind;
 
 TransparentConfig::TrpErr_t TransparentConfig::Receive_Callback(QByteArray &qba,
@@ -69,18 +71,16 @@ TransparentConfig::TrpErr_t TransparentConfig::Receive_Callback(QByteArray &qba,
 ReplyParser::PortRecordLimits TransparentConfig::recordLimits() const
 {
     ReplyParser::PortRecordLimits limits;
+    // Index limits: the lowest index is 0.
     limits.enableMax = EnableIndexMax;
     limits.trpModMax = TrpModIndexMax;
-    limits.databitMin = DatabitMin;
-    limits.databitMax = DatabitMax;
     limits.paritybitMax = ParitybitMax;
-    limits.stopbitMin = StopbitMin;
-    limits.stopbitMax = StopbitMax;
     limits.baudMax = BaudIndexMax;
-    limits.waitingChrMin = WaitingChrMin;
-    limits.waitingChrMax = WaitingChrMax;
-    limits.waitingMsMin = WaitingMsMin;
-    limits.waitingMsMax = WaitingMsMax;
+    // Value ranges.
+    std::tie(limits.databitMin, limits.databitMax) = std::tie(DatabitMin, DatabitMax);
+    std::tie(limits.stopbitMin, limits.stopbitMax) = std::tie(StopbitMin, StopbitMax);
+    std::tie(limits.waitingChrMin, limits.waitingChrMax) = std::tie(WaitingChrMin, WaitingChrMax);
+    std::tie(limits.waitingMsMin, limits.waitingMsMax) = std::tie(WaitingMsMin, WaitingMsMax);
     return limits;
 }
 
@@ -146,26 +146,25 @@ void TransparentConfig::applyDeviceInfo(const QByteArray &reply)
 
 void TransparentConfig::applyAcknowledgement(ReplyKind kind)
 {
-    switch (kind) {
-    case ReplyKind::Restart:
-        emit WriteStatusBar(tr("Device Restarted!"), STATUS_BRIEF_MS);
-        emit DisconnectTcp();
-        break;
-    case ReplyKind::Ping:
-        emit WriteStatusBar(tr("Ping -> OK"), STATUS_BRIEF_MS);
-        break;
-    case ReplyKind::Close232:
-        emit WriteStatusBar(tr("232 Closed"), STATUS_BRIEF_MS);
-        break;
-    case ReplyKind::Close485:
-        emit WriteStatusBar(tr("485 Closed"), STATUS_BRIEF_MS);
-        break;
-    case ReplyKind::Ok:
-        emit WriteStatusBar(tr("Successfully written"), STATUS_BRIEF_MS);
-        break;
-    default:
-        break;
+    static const struct
+    {
+        ReplyKind kind;
+        const char *text;
+    } Acknowledgements[] = {
+        {ReplyKind::Restart, QT_TR_NOOP("Device Restarted!")},
+        {ReplyKind::Ping, QT_TR_NOOP("Ping -> OK")},
+        {ReplyKind::Close232, QT_TR_NOOP("232 Closed")},
+        {ReplyKind::Close485, QT_TR_NOOP("485 Closed")},
+        {ReplyKind::Ok, QT_TR_NOOP("Successfully written")},
+    };
+    for (const auto &acknowledgement : Acknowledgements) {
+        if (acknowledgement.kind == kind)
+            emit WriteStatusBar(tr(acknowledgement.text), STATUS_BRIEF_MS);
     }
+    // A restarting device drops its configuration-service connection; this
+    // closes only that route, whichever route carried the reply.
+    if (kind == ReplyKind::Restart)
+        emit DisconnectTcp();
 }
 
 // The detail after "=", or the whole reply when there is none.
