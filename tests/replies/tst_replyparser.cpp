@@ -98,8 +98,6 @@ private slots:
         const int ok = int(FrameStatus::Ok);
         QTest::newRow("port record") << 1 << QByteArray("+READALL=1,502\r\n") << ok
                                      << QByteArray("+READALL=1,502") << int(ReplyKind::PortRecord);
-        QTest::newRow("GSM port record") << 2 << QByteArray("+READALL=1\r\n") << ok
-                                         << QByteArray("+READALL=1") << int(ReplyKind::PortRecord);
         QTest::newRow("network record") << 1 << QByteArray("+READ_NETWORKCFG=m\r\n") << ok
                                         << QByteArray("+READ_NETWORKCFG=m") << int(ReplyKind::NetworkRecord);
         QTest::newRow("current address") << 2 << QByteArray("+CURRENT_IP=16820416\r\n") << ok
@@ -110,8 +108,6 @@ private slots:
                               << int(ReplyKind::Ping);
         QTest::newRow("232CLOSE on GSM")
             << 2 << QByteArray("+232CLOSE\r\n") << ok << QByteArray("+232CLOSE") << int(ReplyKind::Close232);
-        QTest::newRow("485CLOSE on GSM")
-            << 2 << QByteArray("+485CLOSE\r\n") << ok << QByteArray("+485CLOSE") << int(ReplyKind::Close485);
         QTest::newRow("232CLOSE on Ethernet: unknown")
             << 1 << QByteArray("+232CLOSE\r\n") << ok << QByteArray("+232CLOSE") << int(ReplyKind::None);
         QTest::newRow("device information") << 1 << QByteArray("+DEVINFO=a,b\r\n") << ok
@@ -168,13 +164,16 @@ private slots:
         QCOMPARE(commandIntervalToWire(shown, retries), wire);
     }
 
-    void intervalUnitsRoundDown()
+    // Seconds and minutes are whole: a reading between two goes toward zero,
+    // and a ping below one second shows as it travels (the box then limits it).
+    void readingsBetweenUnits()
     {
-        // Seconds are whole: a reading between two seconds goes toward zero.
         QCOMPARE(commandIntervalFromWire(5999, 2), 5);
         QCOMPARE(commandIntervalFromWire(999, 1), 0);
         QCOMPARE(pingIntervalFromWire(119), 1);
         QCOMPARE(pingIntervalFromWire(59), 0);
+        QCOMPARE(pingIntervalFromWire(0), 0);
+        QCOMPARE(pingIntervalFromWire(-60), -60);
     }
 
     void pingUnits_data()
@@ -192,13 +191,6 @@ private slots:
         QFETCH(int, minutes);
         QCOMPARE(pingIntervalFromWire(seconds), minutes);
         QCOMPARE(pingIntervalToWire(minutes), seconds);
-    }
-
-    void pingBelowOneSecondShowsAsItTravels()
-    {
-        // The ping box then raises it to its minimum.
-        QCOMPARE(pingIntervalFromWire(0), 0);
-        QCOMPARE(pingIntervalFromWire(-60), -60);
     }
 
     void valuesAfterFirstEquals()
