@@ -55,11 +55,7 @@ TransparentConfig::TrpErr_t TransparentConfig::Receive_Callback(QByteArray &qba,
         applyError(reply.body);
         qba = ReplyParser::replyValues(reply.body);
         return err_Unknown;
-    case ReplyKind::Restart:
-    case ReplyKind::Ping:
-    case ReplyKind::Close232:
-    case ReplyKind::Close485:
-    case ReplyKind::Ok:
+    default: // RESTART, PING, 232CLOSE, 485CLOSE and +OK
         applyAcknowledgement(reply.kind);
         return err_OK;
     }
