@@ -28,6 +28,17 @@ template <class T> static T *inNetworkWindow(const char *name)
     return window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr;
 }
 
+// Applies the edited page with Yes to the change question: the device receives
+// the record's values as written and stores them, and the user is told.
+static void applyConfirmed(Session &s, TestSupport::MessageBoxAnswerer &boxes, const QByteArray &written)
+{
+    boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
+    s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+    QTRY_COMPARE(s.device->received(s.endpoint), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
+    QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
+    QCOMPARE(s.device->portRecord(s.endpoint), written);
+}
+
 class TestLinkConfig : public QObject
 {
     Q_OBJECT
@@ -50,13 +61,9 @@ private slots:
         QTest::keyClick(s.tool.find(QStringLiteral("checkBox_InfoResponse")), Qt::Key_Space);
         QCOMPARE(s.tool.find<QSpinBox>(QStringLiteral("spinBox_SilentInterval_232"))->value(), 1230);
 
-        boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
-        const QByteArray written("1,502,0,8,0,1,7,8,400,1250,0,1,503,4,8,2,1,5,8,1230,100,5,1");
-        QTRY_COMPARE(s.device->received(Endpoint::ConfigService),
-                     (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
-        QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
-        QCOMPARE(s.device->portRecord(Endpoint::ConfigService), written);
+        applyConfirmed(s, boxes, "1,502,0,8,0,1,7,8,400,1250,0,1,503,4,8,2,1,5,8,1230,100,5,1");
+        if (QTest::currentTestFailed())
+            return;
 
         // A second tool reads back what the first one wrote.
         s.tool.click(QStringLiteral("pushButton_TcpConnect"));
@@ -92,14 +99,11 @@ private slots:
         s.tool.type(QStringLiteral("lineEdit_APN"), QStringLiteral("telvor.apn"));
         QTRY_COMPARE(boxes.seen().size(), 1);
 
-        boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
-        const QByteArray written("1,1502,0,8,0,1,5,8,400,100,0,0,100,120,"
-                                 "1,503,0,8,0,1,9,8,400,100,0,2,5000,600,telvor.apn,0");
-        QTRY_COMPARE(s.device->received(Endpoint::Rs232),
-                     (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
-        QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
-        QCOMPARE(s.device->portRecord(Endpoint::Rs232), written);
+        applyConfirmed(s, boxes,
+                       "1,1502,0,8,0,1,5,8,400,100,0,0,100,120,"
+                       "1,503,0,8,0,1,9,8,400,100,0,2,5000,600,telvor.apn,0");
+        if (QTest::currentTestFailed())
+            return;
 
         // Read back over the other data port.
         s.tool.click(QStringLiteral("pushButton_232Connect"));
