@@ -3,7 +3,7 @@
 // tool without a single message, in Qt's default category neither, and the
 // wire trace names the route of the request sent and of the reply received.
 
-#include "linkharness.h"
+#include "devicetest.h"
 #include "testsupport.h"
 
 #include <QLoggingCategory>
@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-using LinkHarness::Tool;
+using DeviceTest::Tool;
 
 namespace {
 
@@ -22,30 +22,23 @@ void collect(QtMsgType, const QMessageLogContext &context, const QString &text)
     collected << QString::fromLatin1(context.category ? context.category : "?") + QStringLiteral(": ") + text;
 }
 
-const char *connectButton(CommSettings::eRoute_t route)
-{
-    static const char *const buttons[] = {"pushButton_TcpConnect", "pushButton_UsbConnect",
-                                          "pushButton_232Connect", "pushButton_485Connect"};
-    return buttons[route];
-}
-
 // Opens the route from the panel under the given logging rules, waits for the
 // device's record, closes the route with the same button and returns every
 // message written meanwhile, as "category: text". The message handler is the
 // test's own only while the route lives.
 bool routeLife(CommSettings::eRoute_t route, const QString &rules, QStringList &messages)
 {
-    auto device = LinkHarness::startDevice(route == CommSettings::USB);
+    auto device = DeviceTest::startDevice({}, DeviceTest::Record::Factory);
     if (!device)
         return false;
-    Tool tool(LinkHarness::modelFor(route));
+    Tool tool(route);
     QLoggingCategory::setFilterRules(rules);
     collected.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collect);
     tool.connectTo(route, *device);
-    const bool recordShown = tool.waitForFactoryRecord(route);
+    const bool recordShown = tool.waitForRecord(DeviceTest::Record::Factory);
     if (recordShown)
-        tool.click(QString::fromLatin1(connectButton(route)));
+        tool.disconnect();
     const bool idle = recordShown && QTest::qWaitFor([&tool] { return tool.isIdle(); }, 5000);
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
