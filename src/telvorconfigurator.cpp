@@ -6,6 +6,7 @@
 #include "ui_telvorconfigurator.h"
 
 #include "logging.h"
+#include "screenfit.h"
 #include "staticipconfig.h"
 #include "statustimes.h"
 
@@ -69,6 +70,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
       Tcp232ConnectionSucceed(false), Tcp485ConnectionSucceed(false), UsbConnectionSucceed(true)
 {
     ui->setupUi(this);
+    new ScreenFitter(this, ui->scrollArea);
 
     // Channels and timers have no Qt parent: the destructor deletes them in a
     // fixed order. No timer is single-shot: each slot stops its own timer.
