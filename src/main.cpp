@@ -18,6 +18,7 @@ int qMain(int argc, char **argv)
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.telvor.Configurator"));
     initResources();
 
     DeviceChoose chooser(nullptr);
