@@ -32,6 +32,7 @@ struct FakePorts
 {
     QStringList names;
     int listings = 0;
+    QHash<QString, QString> descriptions;
 
     CommSettings::PortSource source()
     {
@@ -39,7 +40,7 @@ struct FakePorts
             ++listings;
             QList<CommSettings::ListedPort> ports;
             for (const QString &name : qAsConst(names))
-                ports.append({name, QString()});
+                ports.append({name, descriptions.value(name)});
             return ports;
         };
     }
@@ -188,6 +189,13 @@ private slots:
         QTest::qWait(WatchWaitMs);
         QVERIFY(ports.listings > listings);
         QCOMPARE(changes.count(), 0);
+
+        // The chosen port's description comes late (udev names it a moment
+        // after the port appears): its item changes, the choice stays.
+        ports.descriptions[QStringLiteral("ttyACM0")] = QStringLiteral("Telvor gateway");
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyACM1"), "ttyACM0(Telvor gateway)"}),
+                                  WatchWaitMs);
+        QCOMPARE(list->currentText(), QStringLiteral("ttyACM0(Telvor gateway)"));
 
         // The chosen port itself is pulled, then every port.
         ports.names.removeAll(QStringLiteral("ttyACM0"));
