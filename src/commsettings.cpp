@@ -249,8 +249,8 @@ RouteLook routeLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bo
 } // namespace
 
 CommSettings::CommSettings(QWidget *parent)
-    : QWidget(parent), ui(new Ui::CommSettings), Ports(&machinePorts),
-      PortsStamp(&serialDeviceStamp), PortWatch(new QTimer(this))
+    : QWidget(parent), ui(new Ui::CommSettings), Ports(&machinePorts), PortsStamp(&serialDeviceStamp),
+      PortWatch(new QTimer(this))
 {
     ui->setupUi(this);
     PortWatch->setInterval(PortWatchIntervalMs);

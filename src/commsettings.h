@@ -47,12 +47,11 @@ public:
     void Save(const QString &Key, const QString &Data);
 
     // Where the COM PORT list comes from. PortSource gives the ports, by name
-    // and description, in the platform's order;
-    // PortStamp, when set, gives a cheap token that changes whenever the set
-    // of ports may have changed, so that an idle check costs a comparison
-    // instead of a full listing. An empty token, or no PortStamp, means "ask
-    // PortSource every time". The machine's serial ports are the default;
-    // tests put their own ports in place.
+    // and description, in the platform's order. PortStamp, when set, gives a
+    // cheap token that changes whenever the set of ports may have changed, so
+    // that an idle look costs a comparison instead of a full listing; an
+    // empty token, or no PortStamp, means "ask PortSource every time". The
+    // machine's serial ports are the default; tests put their own in place.
     struct ListedPort
     {
         QString name;

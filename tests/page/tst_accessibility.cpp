@@ -8,10 +8,10 @@
 #include "testsupport.h"
 
 #include <QAbstractSpinBox>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -150,8 +150,8 @@ private slots:
         // Combo boxes: Windows speaks the accessible name; Linux speaks the
         // value and takes the name from a labelling caption, which the COM
         // PORT list has.
-        const QStringList rows{"Enable:ENABLE",        "Mod:MOD",        "Datab:DATA BIT",
-                               "Parityb:PARITY BIT",   "Stopb:STOP BIT", "Baud:BAUDRATE"};
+        const QStringList rows{"Enable:ENABLE",      "Mod:MOD",        "Datab:DATA BIT",
+                               "Parityb:PARITY BIT", "Stopb:STOP BIT", "Baud:BAUDRATE"};
         for (const QString &row : rows) {
             for (const QString &port : {QStringLiteral("485"), QStringLiteral("232")}) {
                 const QString name = QStringLiteral("comboBox_%1_%2").arg(row.section(':', 0, 0), port);
@@ -167,8 +167,8 @@ private slots:
         QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("COM PORT"));
 
         // The icon-only buttons and the switch explain themselves on hover.
-        for (const char *name :
-             {"pushButton_TcpConnect", "pushButton_UsbConnect", "pushButton_RefreshCOM", "checkBox_InfoResponse"})
+        for (const char *name : {"pushButton_TcpConnect", "pushButton_UsbConnect", "pushButton_RefreshCOM",
+                                 "checkBox_InfoResponse"})
             QVERIFY2(!window.findChild<QWidget *>(name)->toolTip().isEmpty(), qPrintable(name));
     }
 

@@ -30,9 +30,11 @@ constexpr int WatchWaitMs = 2 * CommSettings::PortWatchIntervalMs + 500;
 // The ports the panel sees, changed by the test as a user plugs and pulls.
 struct FakePorts
 {
+    explicit FakePorts(QStringList initial) : names(std::move(initial)) {}
+
     QStringList names;
-    int listings = 0;
     QHash<QString, QString> descriptions;
+    int listings = 0;
 
     CommSettings::PortSource source()
     {
@@ -173,7 +175,8 @@ private slots:
         // The user picks the new port; another one plugged in before it in
         // the platform's order does not take the choice away.
         list->setCurrentIndex(1);
-        ports.names = QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyACM1"), QStringLiteral("ttyACM0")};
+        ports.names =
+            QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyACM1"), QStringLiteral("ttyACM0")};
         QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM1"), item("ttyACM0")}),
                                   WatchWaitMs);
         QCOMPARE(list->currentText(), item("ttyACM0"));
