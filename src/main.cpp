@@ -21,6 +21,7 @@ int qMain(int argc, char **argv)
     // the 940-pixel main window would need 1880 pixels.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.telvor.Configurator"));
     initResources();
 
     DeviceChoose chooser(nullptr);
