@@ -169,7 +169,11 @@ struct PortRecord
 {
     int received = 0; // values in the reply
     int required = 0; // values the record needs: 23 (Ethernet) or 30 (GSM)
-    bool complete() const { return received >= required; }
+    // A record of exactly the GSM set's length on the Ethernet set is the
+    // other set's record: its blocks have other layouts, so reading it would
+    // put values into the wrong fields. It is refused like a short one.
+    bool otherSet() const { return required == EthernetPortRecordSize && received == GsmPortRecordSize; }
+    bool complete() const { return received >= required && !otherSet(); }
 
     std::array<PortBlock, 2> port; // [0] RS-485, [1] RS-232
     QByteArray apn;                // GSM only, bytes as received
@@ -184,8 +188,9 @@ struct PortRecord
 // GSM-only field of an Ethernet record. port: 0 = RS-485, 1 = RS-232.
 int portRecordPosition(bool gsm, int port, PortField field);
 
-// Reads a port record. When it holds fewer values than required only
-// received and required are set; nothing else is read.
+// Reads a port record. When it holds fewer values than required, or is the
+// other command set's record, only received and required are set; nothing
+// else is read.
 PortRecord parsePortRecord(const QList<QByteArray> &values, bool gsm, const PortRecordLimits &limits);
 
 // ---- network record ----

@@ -15,6 +15,15 @@ QByteArray frame(const QString &keyword, const QStringList &values)
     return text.toUtf8();
 }
 
+bool isRequest(const QByteArray &frame, const QString &keyword)
+{
+    const QByteArray head = (TransparentConfig::AT_CMD + keyword).toUtf8();
+    if (!frame.startsWith(head))
+        return false;
+    const QByteArray rest = frame.mid(head.size());
+    return rest.startsWith(TransparentConfig::AT_SET.toUtf8()) || rest.startsWith(lineEnd());
+}
+
 const QByteArray &lineEnd()
 {
     // Converted on first use: the constant is built at program start, in

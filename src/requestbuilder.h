@@ -18,6 +18,9 @@ namespace RequestBuilder {
 // "=". No escaping: a value holding "," or CR LF changes the record.
 QByteArray frame(const QString &keyword, const QStringList &values = {});
 
+// Whether the frame is a request for the keyword (with or without values).
+bool isRequest(const QByteArray &frame, const QString &keyword);
+
 // The bytes that end every request and every reply (TransparentConfig::AT_CRLF).
 const QByteArray &lineEnd();
 

@@ -6,6 +6,7 @@
 #include "ui_telvorconfigurator.h"
 
 #include "logging.h"
+#include "requestbuilder.h"
 #include "screenfit.h"
 #include "staticipconfig.h"
 #include "statustimes.h"
@@ -84,6 +85,9 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
     pTimerTcpReading = new QTimer();
     pTimerUsbState = new QTimer();
     pTimerServerFull = new QTimer();
+    // Started by each record write and stopped by its answer, so single-shot.
+    pTimerWriteAnswer = new QTimer(this);
+    pTimerWriteAnswer->setSingleShot(true);
     buildRouteTable();
 
     ui->Layout->addWidget(&newTransparentConfig);
@@ -126,11 +130,13 @@ void TelvorConfigurator::connectSignals()
     connect(pTimerTcp485State, &QTimer::timeout, this, &TelvorConfigurator::TimerTimeoutTcp485State);
     connect(pTimerTcpReading, &QTimer::timeout, this, &TelvorConfigurator::TimerTcpReading);
     connect(pTimerServerFull, &QTimer::timeout, this, &TelvorConfigurator::TimerServerFull);
+    connect(pTimerWriteAnswer, &QTimer::timeout, this, &TelvorConfigurator::writeUnanswered);
 
     connect(&newTransparentConfig, &TransparentConfig::OpenStaticIpWindow, this,
             &TelvorConfigurator::OpenStaticIpConfigScreen);
     connect(&newTransparentConfig, &TransparentConfig::WriteData, this, &TelvorConfigurator::Transmit_Callback);
     connect(&newTransparentConfig, &TransparentConfig::WriteStatusBar, this, &TelvorConfigurator::SetStatusBarText);
+    connect(&newTransparentConfig, &TransparentConfig::WriteAnswered, pTimerWriteAnswer, &QTimer::stop);
     connect(&newTransparentConfig, &TransparentConfig::SetCurrentIpAddr, this,
             &TelvorConfigurator::SetCurrentIpAddr);
     connect(&newTransparentConfig, &TransparentConfig::DisconnectTcp, this,
@@ -349,13 +355,20 @@ bool TelvorConfigurator::isDataPort(CommSettings::eRoute_t route) const
 
 // --- send path ------------------------------------------------------------------
 
+const QString &TelvorConfigurator::keyword(CommSettings::eRoute_t route,
+                                           TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
+                                           TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId) const
+{
+    const CommandSet::Kind set = Routes[route].commands;
+    const int id = set == CommandSet::Gsm ? int(gsmId) : int(ethernetId);
+    return CommandSet::keywordTable(set)[id];
+}
+
 QByteArray TelvorConfigurator::request(CommSettings::eRoute_t route,
                                        TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
                                        TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId) const
 {
-    const CommandSet::Kind set = Routes[route].commands;
-    const int id = set == CommandSet::Gsm ? int(gsmId) : int(ethernetId);
-    return TransparentConfig::AT_Command_Formatter(CommandSet::keywordTable(set)[id]);
+    return TransparentConfig::AT_Command_Formatter(keyword(route, ethernetId, gsmId));
 }
 
 void TelvorConfigurator::Transmit_Callback(const QByteArray &qbaBuffer)
@@ -370,12 +383,28 @@ void TelvorConfigurator::Transmit_Callback(const QByteArray &qbaBuffer)
 void TelvorConfigurator::sendFrame(CommSettings::eRoute_t route, const QByteArray &frame)
 {
     const Route &r = Routes[route];
-    if (r.channel->isOpen())
+    if (r.channel->isOpen()) {
         qCDebug(lcWire) << r.name << "sent" << frame;
+        watchWriteAnswer(route, frame);
+    }
     if (r.socket)
         CheckAndSendData(*r.socket, frame);
     else
         CheckAndSendData(*pSerial, frame);
+}
+
+void TelvorConfigurator::watchWriteAnswer(CommSettings::eRoute_t route, const QByteArray &frame)
+{
+    using Page = TransparentConfig;
+    if (RequestBuilder::isRequest(frame, keyword(route, Page::eIdWriteAll, Page::eIdGSMWriteAll))
+        || RequestBuilder::isRequest(frame, keyword(route, Page::eIdWriteNetworkCfg, Page::eIdGSMWriteNetworkCfg)))
+        pTimerWriteAnswer->start(WRITE_ANSWER_TIMEOUT_MS);
+}
+
+void TelvorConfigurator::writeUnanswered()
+{
+    qCDebug(lcRoute) << "No answer to the write within" << WRITE_ANSWER_TIMEOUT_MS << "ms";
+    SetStatusBarText(tr("No answer to the write: the device may not have stored it"), STATUS_LONG_MS);
 }
 
 void TelvorConfigurator::CheckAndSendData(QTcpSocket &rSocket, const QByteArray &rArr)
@@ -498,6 +527,7 @@ void TelvorConfigurator::routeDown(CommSettings::eRoute_t route)
     // A closed channel waits for no answer; a late time-out would end the
     // next connection attempt.
     r.answerTimer->stop();
+    pTimerWriteAnswer->stop();
     // A data port's flag tells a failed attempt from a disconnect.
     if (r.upWhen == UpWhen::Connected)
         *r.answered = false;

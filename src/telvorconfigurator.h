@@ -163,10 +163,18 @@ private:
     void applyActions(const ActionStates &states);
     bool isDataPort(CommSettings::eRoute_t route) const;
 
+    // A keyword of the command set the route speaks.
+    const QString &keyword(CommSettings::eRoute_t route, TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
+                           TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId) const;
     // A request without values in the command set the route speaks.
     QByteArray request(CommSettings::eRoute_t route, TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
                        TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId) const;
     void sendFrame(CommSettings::eRoute_t route, const QByteArray &frame);
+    // After a record write (WRITEALL, WRITE_NETWORKCFG) the device has
+    // WRITE_ANSWER_TIMEOUT_MS to answer "+OK" or "+ERR"; otherwise the user is
+    // told that it may not have stored the record.
+    void watchWriteAnswer(CommSettings::eRoute_t route, const QByteArray &frame);
+    void writeUnanswered();
     void sendDeviceCommand(TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
                            TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId, bool sendOnSerial);
 
@@ -210,6 +218,8 @@ private:
     const int CONNECTION_TIMEOUT_MS = 10000;
     const int SERVER_FULL_TIMEOUT_MS = 8000;
     const int SEND_READING_DATA = 500;
+    static constexpr int WRITE_ANSWER_TIMEOUT_MS = 5000;
+    QTimer *pTimerWriteAnswer = nullptr;
 
     FrameAssembler RouteFrames[CommSettings::Max];
     Route Routes[CommSettings::Max];

@@ -23,6 +23,11 @@
 TransparentConfig::TransparentConfig(QWidget *parent) : QWidget(parent), ui(new Ui::TransparentConfig)
 {
     ui->setupUi(this);
+    // The page stays locked until a route comes up. It is locked only now,
+    // after its controls exist: a control made inside a disabled parent is
+    // described to screen readers as a plain widget, without its kind, value
+    // or actions.
+    setEnabled(false);
     bindPorts();
 
     for (const PortUi &p : Ports) {

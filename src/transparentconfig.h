@@ -197,6 +197,8 @@ signals:
     void WriteStatusBar(const QString &tstErrMsg, int timeout = 0);
     void SetCurrentIpAddr(const QByteArray &tstIpaddr);
     void DisconnectTcp();
+    // The device answered a write: "+OK" or "+ERR".
+    void WriteAnswered();
 
 private slots:
     void on_pushButton_ConfigurationApply_clicked();

@@ -53,10 +53,13 @@ TransparentConfig::TrpErr_t TransparentConfig::Receive_Callback(QByteArray &qba,
         break;
     case ReplyKind::Error:
         applyError(reply.body);
+        emit WriteAnswered();
         qba = ReplyParser::replyValues(reply.body);
         return err_Unknown;
     default: // RESTART, PING, 232CLOSE, 485CLOSE and +OK
         applyAcknowledgement(reply.kind);
+        if (reply.kind == ReplyKind::Ok)
+            emit WriteAnswered();
         return err_OK;
     }
     // The replies that carry values leave only their values behind.
@@ -90,7 +93,11 @@ void TransparentConfig::applyPortRecord(const QByteArray &reply)
         return;
     }
     ParamsAll = record.texts;
+    // Every field changes: the page is repainted once, after the fill, not
+    // once per field.
+    setUpdatesEnabled(false);
     fillPortRecord(record, gsm);
+    setUpdatesEnabled(true);
     if (!record.outOfRange.isEmpty())
         reportOutOfRange(record);
 }

@@ -241,7 +241,9 @@ private slots:
         QTest::addColumn<bool>("complete");
         QTest::newRow("eth 22") << false << 22 << false;
         QTest::newRow("eth 23") << false << 23 << true;
-        QTest::newRow("eth 30") << false << 30 << true;
+        QTest::newRow("eth 24") << false << 24 << true;
+        QTest::newRow("eth 30: the GSM record") << false << 30 << false;
+        QTest::newRow("eth 31") << false << 31 << true;
         QTest::newRow("gsm 23") << true << 23 << false;
         QTest::newRow("gsm 29") << true << 29 << false;
         QTest::newRow("gsm 30") << true << 30 << true;

@@ -1,14 +1,18 @@
 // Faults in time, end to end through the main window: a device that never
 // answers, a reply that stops half way, a connection that breaks in the
-// middle of a reply, and data ports that the device closes as soon as it has
-// accepted them. The time limits are part of the design (10 s for the first
-// answer, 8 s for the data-port check, 1 s for a partial reply), so cases
-// that wait for the same limit wait side by side.
+// middle of a reply, a write that gets no answer, and data ports that the
+// device closes as soon as it has accepted them. The time limits are part of
+// the design (10 s for the first answer, 8 s for the data-port check, 5 s for
+// a write's answer, 1 s for a partial reply), so cases that wait for the same
+// limit wait side by side.
 
 #include "devicetest.h"
 #include "testsupport.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QStatusBar>
 #include <QElapsedTimer>
 #include <QtTest>
 
@@ -167,6 +171,79 @@ private slots:
         QTRY_COMPARE(baud485(s.tool), 9);
         QVERIFY(s.tool.routeUp());
         QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAll, ReadAll, ReadAll}));
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    void unansweredWrites_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<bool>("network"); // WRITE_NETWORKCFG instead of WRITEALL
+        QTest::addColumn<bool>("closeRoute");
+        QTest::newRow("WRITEALL, configuration service") << CommSettings::TCP << false << false;
+        QTest::newRow("WRITEALL, RS-485 data port") << CommSettings::TCP485 << false << false;
+        QTest::newRow("WRITE_NETWORKCFG, USB") << CommSettings::USB << true << false;
+        QTest::newRow("route closed while waiting, RS-232 data port") << CommSettings::TCP232 << false << true;
+    }
+
+    // A record write that the device never answers is reported five seconds
+    // after it was sent, and an answer that comes later is still handled. An
+    // answered write is not reported, and a route that closes ends the wait.
+    void unansweredWrites()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(bool, network);
+        QFETCH(bool, closeRoute);
+        const QString noAnswer = QStringLiteral("No answer to the write: the device may not have stored it");
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(route);
+        QVERIFY(s.ready);
+        // Applied unchanged, each write goes out without a question.
+        // The clock starts when the write goes out.
+        QElapsedTimer sinceWrite;
+        auto write = [&] {
+            const int sent = s.device->received(s.endpoint).size();
+            if (network) {
+                s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+                QTRY_VERIFY(!visibleWindows("StaticIpConfig").isEmpty());
+                QTRY_COMPARE(s.device->received(s.endpoint).size(), sent + 1);
+                auto *window = visibleWindows("StaticIpConfig").first();
+                QTRY_VERIFY(!window->findChild<QLineEdit *>(QStringLiteral("lineEdit_IpAddr"))->text().isEmpty());
+                sinceWrite.start();
+                window->findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+                QTRY_COMPARE(s.device->received(s.endpoint).size(), sent + 2);
+                QVERIFY(s.device->received(s.endpoint).last().startsWith("AT+WRITE_NETWORKCFG="));
+            } else {
+                sinceWrite.start();
+                s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+                QTRY_COMPARE(s.device->received(s.endpoint).size(), sent + 1);
+                QVERIFY(s.device->received(s.endpoint).last().startsWith("AT+WRITEALL="));
+            }
+        };
+
+        write();
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
+        QTest::qWait(1000);
+
+        devsim::Faults silent;
+        silent.silentAfter = 0;
+        s.device->setFaults(silent);
+        s.tool.statusLog.clear();
+        write();
+        if (closeRoute) {
+            s.tool.disconnect();
+            QTRY_VERIFY(!s.tool.routeUp());
+            QTest::qWait(6000 - int(sinceWrite.elapsed()));
+            QVERIFY(!s.tool.sawStatus(noAnswer));
+        } else {
+            QVERIFY(s.tool.waitForStatus(noAnswer, 8000));
+            // Not earlier: neither the answered write nor this one before its time.
+            QVERIFY2(sinceWrite.elapsed() >= 4900, qPrintable(QString::number(sinceWrite.elapsed())));
+            QCOMPARE(s.tool.statusBar->currentMessage(), noAnswer);
+            s.device->sendRaw(s.endpoint, "+OK\r\n");
+            QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
+            QCOMPARE(s.tool.statusLog.count(noAnswer), 1);
+        }
+        QCOMPARE(s.tool.errorTexts(), QStringList());
         QVERIFY(boxes.seen().isEmpty());
     }
 
