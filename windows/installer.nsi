@@ -9,7 +9,9 @@
 ; under Apps & features. The uninstaller removes what was installed and leaves
 ; the user's saved entries (HKCU\Software\Telvor\Configurator) alone.
 
-Unicode true
+; A 64-bit installer, like the program: it runs wherever the program can
+; (and under a 64-bit-only Wine, as the tests run it).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !define APPNAME "Telvor Configurator"
@@ -26,7 +28,6 @@ SetCompressor /SOLID lzma
 !define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_VALUENAME "InstallLocation"
 !include MultiUser.nsh
 !include MUI2.nsh
-!include x64.nsh
 !include LogicLib.nsh
 
 Name "${APPNAME} ${VERSION}"
@@ -55,10 +56,6 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COMPANY}"
 !insertmacro MUI_LANGUAGE "Turkish"
 
 Function .onInit
-    ${IfNot} ${RunningX64}
-        MessageBox MB_ICONSTOP "${APPNAME} needs 64-bit Windows."
-        Abort
-    ${EndIf}
     SetRegView 64
     !insertmacro MULTIUSER_INIT
 FunctionEnd

@@ -34,7 +34,15 @@ start_and_cancel() { # exe [runner...]
     (unset QT_QPA_PLATFORM; exec "${runner[@]}" "$exe") &
     local program=$!
     local window
-    window="$(timeout 180 xdotool search --sync --name '^Corvanta$' | head -1 || true)"
+    # Polled: a window that goes away while xdotool walks the tree makes it
+    # fail (BadWindow), and Wine makes and drops several while starting.
+    window=""
+    for _ in $(seq 360); do
+        window="$(xdotool search --onlyvisible --name '^Corvanta$' 2>/dev/null | head -1 || true)"
+        [ -n "$window" ] && break
+        kill -0 "$program" 2>/dev/null || break
+        sleep 0.5
+    done
     if [ -z "$window" ]; then
         kill "$program" 2>/dev/null || true
         fail "the start window of $exe did not appear"

@@ -15,7 +15,8 @@ fi
 exe="$(realpath "$1")"
 objdump=x86_64-w64-mingw32-objdump
 
-"$objdump" -p "$exe" | grep -Eq '^Subsystem[[:space:]]+00000002' ||
+headers="$("$objdump" -p "$exe")"
+grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" ||
     { echo "FAIL: $exe is not a GUI-subsystem executable" >&2; exit 1; }
 # The call chain in the machine code: the C runtime's main() goes to WinMain
 # (Qt's), and WinMain calls qMain.
@@ -24,8 +25,8 @@ calls() { # function
     awk -v f="<$1>:" '$2 == f { p = 1; next } p && /^$/ { exit } p' <<<"$disassembly" |
         grep -E '\s(call|jmp)\s' | grep -o '<[^>+]*>' | sort -u
 }
-calls main | grep -qx '<WinMain>' || { echo "FAIL: main does not go to WinMain" >&2; exit 1; }
-calls WinMain | grep -qx '<_Z5qMainiPPc>' || { echo "FAIL: WinMain does not call qMain" >&2; exit 1; }
+grep -qx '<WinMain>' <<<"$(calls main)" || { echo "FAIL: main does not go to WinMain" >&2; exit 1; }
+grep -qx '<_Z5qMainiPPc>' <<<"$(calls WinMain)" || { echo "FAIL: WinMain does not call qMain" >&2; exit 1; }
 echo "entry: GUI subsystem, main -> WinMain -> qMain"
 
 source "$here/common.sh"

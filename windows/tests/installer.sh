@@ -54,11 +54,16 @@ start_and_cancel "$installed/TelvorConfiguratorGUI.exe"
 
 # The user's entries, as the program saves them, then the uninstallation.
 wine_quiet reg add 'HKCU\Software\Telvor\Configurator\Commsettings' /v Ip /t REG_SZ /d 192.0.2.10 /f >/dev/null
-wine_quiet "$installed/Uninstall.exe" /S '_?=C:\Program Files\Telvor\Configurator' || fail "the silent uninstallation failed"
+# The uninstaller runs a copy of itself from the temporary folder and returns
+# at once; wineserver -w waits until every program of the prefix has ended.
+wine_quiet "$installed/Uninstall.exe" /S || fail "the silent uninstallation failed"
+/usr/lib/wine/wineserver -w
+[ ! -e "$installed" ] || fail "the program's folder is still there: $(ls "$installed")"
 [ ! -f "$installed/TelvorConfiguratorGUI.exe" ] || fail "the program is still installed"
 [ ! -e "$installed/platforms" ] || fail "the plugin folders are still there"
 [ ! -f "$shortcut" ] || fail "the shortcut is still there"
 ! reg_query "$uninstkey" >/dev/null 2>&1 || fail "the uninstaller is still registered"
-reg_query 'HKCU\Software\Telvor\Configurator\Commsettings' | grep -Eq 'Ip +REG_SZ +192\.0\.2\.10' ||
+entries="$(reg_query 'HKCU\Software\Telvor\Configurator\Commsettings' 2>/dev/null || true)"
+grep -Eq 'Ip +REG_SZ +192\.0\.2\.10' <<<"$entries" ||
     fail "the uninstaller removed the user's entries"
 echo "PASS: zip, silent install, start, silent uninstall keeping HKCU\\Software\\Telvor\\Configurator"
