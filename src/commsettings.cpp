@@ -6,16 +6,32 @@
 // alone decide whether a button asks to connect or to disconnect. The five
 // endpoint entries are read from the settings store when the panel is built
 // and written back, one key at a time, whenever an entry passes its check.
+//
+// The COM PORT list: listing the machine's serial ports takes milliseconds,
+// so the first listing runs just after the panel is first painted, and always
+// before the user can open or step through the list or press the USB button.
+// While the panel is shown and the USB route is idle, a coarse one-second
+// timer looks for ports plugged in or out. On Linux each look is one stat()
+// of /dev: a full listing runs only when a device node has come or gone there,
+// and the combo box is touched only when the listed ports differ.
 
 #include "commsettings.h"
 #include "ui_commsettings.h"
 
+#include "logging.h"
 #include "transparentconfig.h"
 
+#include <QComboBox>
 #include <QDebug>
+#include <QEvent>
 #include <QSettings>
+#include <QTimer>
 
 #include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -32,6 +48,41 @@ constexpr int LowestPort = 1;
 constexpr int HighestPort = 65534;
 
 using WidgetList = QList<QWidget *>;
+
+// A serial port node appears in /dev when the port is plugged in and goes
+// when it is pulled, and udev adds its stable names under /dev/serial/by-id;
+// either changes the directory's modification time. Elsewhere there is no
+// such cheap sign, and the empty token asks for a full listing every time.
+QByteArray serialDeviceStamp()
+{
+    QByteArray stamp;
+#ifdef Q_OS_LINUX
+    for (const char *directory : {"/dev", "/dev/serial/by-id"}) {
+        struct stat info;
+        if (::stat(directory, &info) == 0)
+            stamp += QByteArray::number(qlonglong(info.st_mtim.tv_sec)) + '.' +
+                     QByteArray::number(qlonglong(info.st_mtim.tv_nsec)) + ';';
+        else
+            stamp += "-;";
+    }
+#endif
+    return stamp;
+}
+
+QList<CommSettings::ListedPort> machinePorts()
+{
+    QList<CommSettings::ListedPort> listed;
+    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &port : ports)
+        listed.append({port.portName(), port.description()});
+    return listed;
+}
+
+// List items read "name(description)"; the port is found again by its name.
+QString portNameOf(const QString &item)
+{
+    return item.section(QLatin1Char('('), 0, 0);
+}
 
 // Text that is not a base-10 number reads as 0, like an empty entry.
 int portNumber(const QString &text)
@@ -133,6 +184,10 @@ struct RouteLook
     QPushButton *button = nullptr;
     void (QPushButton::*setButtonLook)(const QString &) = nullptr;
     QString buttonLook;
+    // The icon-only buttons say in words what a press does now; the form
+    // holds the words for a route that is down.
+    QString buttonName;
+    QString buttonTip;
     WidgetList enable;
     WidgetList disable;
 };
@@ -146,6 +201,10 @@ RouteLook routeLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bo
         look.button = ui->pushButton_TcpConnect;
         look.setButtonLook = &QPushButton::setStyleSheet;
         look.buttonLook = iconStyleSheet(up ? "ethernet_disconnect.png" : "ethernet.png");
+        look.buttonName = up ? CommSettings::tr("Disconnect ETHERNET") : CommSettings::tr("Connect ETHERNET");
+        look.buttonTip = up ? CommSettings::tr("Close the connection to the device's configuration service")
+                            : CommSettings::tr("Connect to the device's configuration service at SERVER IP "
+                                               "and SERVER PORT");
         look.enable = up ? currentAddressControls(ui) : usbControls(ui);
         look.disable = up ? usbControls(ui) + tcpGroupControls(ui) : currentAddressControls(ui);
         break;
@@ -154,6 +213,9 @@ RouteLook routeLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bo
         look.button = ui->pushButton_UsbConnect;
         look.setButtonLook = &QPushButton::setStyleSheet;
         look.buttonLook = iconStyleSheet(up ? "usb_disconnect.png" : "usb_connect.png");
+        look.buttonName = up ? CommSettings::tr("Disconnect USB") : CommSettings::tr("Connect USB");
+        look.buttonTip = up ? CommSettings::tr("Close the COM port")
+                            : CommSettings::tr("Open the COM port selected in the list");
         look.enable = up ? currentAddressControls(ui) : ethernetControls(ui);
         look.disable = up ? ethernetControls(ui) + tcpGroupControls(ui) : currentAddressControls(ui);
         break;
@@ -186,10 +248,15 @@ RouteLook routeLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bo
 
 } // namespace
 
-CommSettings::CommSettings(QWidget *parent) : QWidget(parent), ui(new Ui::CommSettings)
+CommSettings::CommSettings(QWidget *parent)
+    : QWidget(parent), ui(new Ui::CommSettings), Ports(&machinePorts), PortsStamp(&serialDeviceStamp),
+      PortWatch(new QTimer(this))
 {
     ui->setupUi(this);
-    on_pushButton_RefreshCOM_clicked();
+    PortWatch->setInterval(PortWatchIntervalMs);
+    PortWatch->setTimerType(Qt::VeryCoarseTimer);
+    connect(PortWatch, &QTimer::timeout, this, &CommSettings::WatchPorts);
+    ui->comboBox_COMPorts->installEventFilter(this);
 
     ui->lineEdit_ServerIp->setText(Load(KeyIp));
     ui->lineEdit_ServerPort->setText(Load(KeyPort));
@@ -214,15 +281,21 @@ void CommSettings::SetUiConnectionStatus(eRoute_t eRoute, bool ConnectionState)
     look.header->setStyleSheet(ConnectionState ? QStringLiteral("background-color:green")
                                                : QStringLiteral("background-color:red"));
     (look.button->*look.setButtonLook)(look.buttonLook);
+    if (!look.buttonName.isEmpty()) {
+        look.button->setAccessibleName(look.buttonName);
+        look.button->setToolTip(look.buttonTip);
+    }
     setAllEnabled(look.enable, true);
     setAllEnabled(look.disable, false);
+    if (eRoute == USB)
+        UpdatePortWatch();
 }
 
 void CommSettings::SetUiSelectedDeviceStatus(int eRoute)
 {
-    qDebug() << "State: " << eRoute;
+    qCDebug(lcPanel) << "State: " << eRoute;
     if (eRoute == GsmModem)
-        qDebug() << "State3: " << eRoute;
+        qCDebug(lcPanel) << "State3: " << eRoute;
     if (eRoute != EthernetModem && eRoute != GsmModem)
         return;
 
@@ -304,25 +377,160 @@ void CommSettings::CheckAddressEntry(QLineEdit *Entry, const QString &Key)
 void CommSettings::CheckPortEntry(QLineEdit *Entry, const QString &Key)
 {
     if (isAcceptedPort(Entry->text())) {
-        qDebug() << "Port Editing finished" << Entry->text();
+        qCDebug(lcPanel) << "Port Editing finished" << Entry->text();
         Save(Key, Entry->text());
     } else {
         Entry->setText(Load(Key));
     }
 }
 
+void CommSettings::SetPortSource(PortSource Source, PortStamp Stamp)
+{
+    Ports = Source ? std::move(Source) : PortSource(&machinePorts);
+    PortsStamp = std::move(Stamp);
+    LastPortsStamp.clear();
+    if (PortsListed)
+        WatchPorts();
+}
+
+bool CommSettings::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::Paint && !PortsListed && !FirstListingQueued) {
+        // Queued, so that it runs after this paint has reached the screen.
+        FirstListingQueued = true;
+        QTimer::singleShot(0, this, &CommSettings::EnsurePortsListed);
+    }
+    return handled;
+}
+
+void CommSettings::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    PanelShown = true;
+    UpdatePortWatch();
+}
+
+void CommSettings::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    PanelShown = false;
+    UpdatePortWatch();
+}
+
+bool CommSettings::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->comboBox_COMPorts && !PortsListed) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+            EnsurePortsListed();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CommSettings::EnsurePortsListed()
+{
+    if (PortsListed)
+        return;
+    PortsListed = true;
+    LastPortsStamp = PortsStamp ? PortsStamp() : QByteArray();
+    FollowPorts(PortItems());
+}
+
+void CommSettings::WatchPorts()
+{
+    if (!PortsListed) {
+        EnsurePortsListed();
+        return;
+    }
+    // The token is taken before the listing, so a port that comes while the
+    // listing runs is seen at the next look. After a change one more listing
+    // follows: udev may still be filling in a new port's description.
+    const QByteArray stamp = PortsStamp ? PortsStamp() : QByteArray();
+    const bool changed = stamp.isEmpty() || stamp != LastPortsStamp;
+    if (!changed && !PortsSettling)
+        return;
+    PortsSettling = changed && !stamp.isEmpty();
+    LastPortsStamp = stamp;
+    FollowPorts(PortItems());
+}
+
+QStringList CommSettings::PortItems()
+{
+    QStringList items;
+    const QList<ListedPort> ports = Ports();
+    for (const ListedPort &port : ports)
+        items << tr("%1(%2)").arg(port.name, port.description);
+    return items;
+}
+
+void CommSettings::FollowPorts(const QStringList &Items)
+{
+    QComboBox *list = ui->comboBox_COMPorts;
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->itemText(i);
+    if (shown == Items)
+        return;
+
+    // Items are removed and inserted one by one rather than the list being
+    // rebuilt, so that a list the user has open stays open.
+    const QString selected = portNameOf(list->currentText());
+    for (int i = list->count() - 1; i >= 0; --i) {
+        if (!Items.contains(list->itemText(i)))
+            list->removeItem(i);
+    }
+    for (int i = 0; i < Items.size(); ++i) {
+        if (i >= list->count() || list->itemText(i) != Items.at(i))
+            list->insertItem(i, Items.at(i));
+    }
+    while (list->count() > Items.size())
+        list->removeItem(list->count() - 1);
+
+    for (int i = 0; i < list->count(); ++i) {
+        if (portNameOf(list->itemText(i)) == selected) {
+            list->setCurrentIndex(i);
+            break;
+        }
+    }
+}
+
+void CommSettings::UpdatePortWatch()
+{
+    const bool watch = PanelShown && !UsbConnectionStatus;
+    if (watch == PortWatch->isActive())
+        return;
+    if (!watch) {
+        PortWatch->stop();
+        return;
+    }
+    PortWatch->start();
+    // A port may have gone while the USB route was up (a pulled cable ends
+    // the route), so look once now.
+    if (PortsListed)
+        WatchPorts();
+}
+
 void CommSettings::on_pushButton_RefreshCOM_clicked()
 {
-    qDebug() << "Refreshed Com ports ";
+    qCDebug(lcPanel) << "Refreshed Com ports ";
+    PortsListed = true;
+    PortsSettling = false;
+    LastPortsStamp = PortsStamp ? PortsStamp() : QByteArray();
     ui->comboBox_COMPorts->clear();
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &port : ports)
-        ui->comboBox_COMPorts->addItem(tr("%1(%2)").arg(port.portName(), port.description()));
+    ui->comboBox_COMPorts->addItems(PortItems());
 }
 
 void CommSettings::on_pushButton_TcpConnect_clicked()
 {
-    qDebug() << " Tcp state :" << TcpConnectionStatus;
+    qCDebug(lcPanel) << " Tcp state :" << TcpConnectionStatus;
     // An ETHERNET or USB route blocks a new configuration-service route.
     if (TcpConnectionStatus || UsbConnectionStatus) {
         if (TcpConnectionStatus)
@@ -339,9 +547,8 @@ void CommSettings::on_pushButton_UsbConnect_clicked()
             emit DisconnectComPort();
         return;
     }
-    // Items read "name(description)"; the port is found again by its name.
-    const QString portName = ui->comboBox_COMPorts->currentText().section(QLatin1Char('('), 0, 0);
-    emit ConnectComPort(QSerialPortInfo(portName));
+    EnsurePortsListed();
+    emit ConnectComPort(QSerialPortInfo(portNameOf(ui->comboBox_COMPorts->currentText())));
 }
 
 void CommSettings::on_pushButton_GetIpAddr_clicked()
@@ -354,8 +561,8 @@ void CommSettings::DataPortConnectClicked(eRoute_t eRoute)
 {
     const DataPort port = dataPort(ui, eRoute);
     if (eRoute == TCP485)
-        qDebug() << " Tcp 485 state :" << Tcp485ConnectionStatus;
-    qDebug() << " Tcp 232 state :" << Tcp232ConnectionStatus;
+        qCDebug(lcPanel) << " Tcp 485 state :" << Tcp485ConnectionStatus;
+    qCDebug(lcPanel) << " Tcp 232 state :" << Tcp232ConnectionStatus;
 
     // Stays disabled until the main window reports a route state, so a slow
     // connection attempt cannot be requested twice.

@@ -6,13 +6,20 @@
 // the main window connects to its route slots; the main window reports each
 // route's state back through SetUiConnectionStatus. The five endpoint entries
 // are kept in the platform's settings store between runs.
+//
+// The COM PORT list is filled once the panel has first been painted (listing
+// the machine's serial ports is slow enough to delay the first picture) and,
+// while the USB route is idle, follows ports as they are plugged in and out.
 
 #include <QByteArray>
 #include <QSerialPortInfo>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QLineEdit;
+class QTimer;
 
 namespace Ui {
 class CommSettings;
@@ -38,6 +45,30 @@ public:
 
     QString Load(const QString &Key);
     void Save(const QString &Key, const QString &Data);
+
+    // Where the COM PORT list comes from. PortSource gives the ports, by name
+    // and description, in the platform's order. PortStamp, when set, gives a
+    // cheap token that changes whenever the set of ports may have changed, so
+    // that an idle look costs a comparison instead of a full listing; an
+    // empty token, or no PortStamp, means "ask PortSource every time". The
+    // machine's serial ports are the default; tests put their own in place.
+    struct ListedPort
+    {
+        QString name;
+        QString description;
+    };
+    using PortSource = std::function<QList<ListedPort>()>;
+    using PortStamp = std::function<QByteArray()>;
+    void SetPortSource(PortSource Source, PortStamp Stamp = nullptr);
+
+    // How often the idle panel looks for ports plugged in or out.
+    static constexpr int PortWatchIntervalMs = 1000;
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     void ConnectComPort(const QSerialPortInfo &port);
@@ -79,9 +110,30 @@ private:
     // The flag of a route, or null for Max and other values.
     bool *RouteFlag(eRoute_t eRoute);
 
+    // Lists the ports now if that has not happened yet.
+    void EnsurePortsListed();
+    // One look for ports plugged in or out; the list is touched only when the
+    // ports differ from the ones it shows.
+    void WatchPorts();
+    // Brings the list to these item texts, keeping the selected port selected
+    // while it is still there.
+    void FollowPorts(const QStringList &Items);
+    QStringList PortItems();
+    // Watching runs while the panel is shown and the USB route is idle.
+    void UpdatePortWatch();
+
     Ui::CommSettings *ui;
     bool TcpConnectionStatus = false;
     bool Tcp232ConnectionStatus = false;
     bool Tcp485ConnectionStatus = false;
     bool UsbConnectionStatus = false;
+
+    PortSource Ports;
+    PortStamp PortsStamp;
+    QByteArray LastPortsStamp;
+    QTimer *PortWatch = nullptr;
+    bool PortsListed = false;
+    bool FirstListingQueued = false;
+    bool PortsSettling = false;
+    bool PanelShown = false;
 };

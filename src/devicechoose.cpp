@@ -1,13 +1,15 @@
-// The start window: model index 0 "-Seçiniz-", 1 Ethernet modem, 2 GSM modem.
-// "Devam Et" hands the index to a new main window and closes the chooser.
+// The start window: its combo index is the device model (eDeviceModel_t):
+// 0 "-Seçiniz-", 1 Ethernet modem, 2 GSM modem. "Devam Et" hands the model to
+// a new main window and closes the chooser.
 
 #include "devicechoose.h"
 #include "ui_devicechoose.h"
 
+#include "devicemodel.h"
+#include "logging.h"
 #include "telvorconfigurator.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QPixmap>
 
 DeviceChoose::DeviceChoose(QWidget *parent) : QMainWindow(parent), ui(new Ui::DeviceChoose)
@@ -20,7 +22,7 @@ DeviceChoose::DeviceChoose(QWidget *parent) : QMainWindow(parent), ui(new Ui::De
                                                   Qt::KeepAspectRatio, Qt::FastTransformation));
     }
 
-    if (ui->comboBox_ChooseDevice->currentIndex() == 0)
+    if (ui->comboBox_ChooseDevice->currentIndex() == eNoModel)
         ui->pushButton_Login->setEnabled(false);
 }
 
@@ -32,15 +34,15 @@ DeviceChoose::~DeviceChoose()
 void DeviceChoose::on_pushButton_Login_clicked()
 {
     close();
-    qDebug() << " Device Timer ";
-    const int DeviceChoice = ui->comboBox_ChooseDevice->currentIndex();
+    qCDebug(lcApp) << " Device Timer ";
+    const auto DeviceChoice = eDeviceModel_t(ui->comboBox_ChooseDevice->currentIndex());
     telvorconfigurator = new TelvorConfigurator(nullptr, DeviceChoice);
     telvorconfigurator->show();
 }
 
 void DeviceChoose::on_comboBox_ChooseDevice_currentIndexChanged(int index)
 {
-    ui->pushButton_Login->setEnabled(index >= 1);
+    ui->pushButton_Login->setEnabled(index >= eEthernetModem);
 }
 
 void DeviceChoose::on_pushButton_Cancel_clicked()

@@ -3,25 +3,26 @@
 
 #include "frameassembler.h"
 
-namespace Framing {
+#include "requestbuilder.h"
 
-static const QByteArray CrLf = QByteArrayLiteral("\r\n");
+namespace Framing {
 
 QList<Piece> split(State &state, const QByteArray &bytes, int maxFrameBytes)
 {
+    const QByteArray &lineEnd = RequestBuilder::lineEnd();
     QList<Piece> pieces;
     const QByteArray buffer = state.partial + bytes;
     // A CR kept at the end of the partial frame may pair with an LF now.
     int searchFrom = qMax(0, state.partial.size() - 1);
     int frameStart = 0;
-    for (int end = buffer.indexOf(CrLf, searchFrom); end >= 0; end = buffer.indexOf(CrLf, searchFrom)) {
+    for (int end = buffer.indexOf(lineEnd, searchFrom); end >= 0; end = buffer.indexOf(lineEnd, searchFrom)) {
         if (state.skipping)
             state.skipping = false;
         else if (end - frameStart > maxFrameBytes)
             pieces.append({Piece::Dropped, QByteArray()});
         else
-            pieces.append({Piece::Frame, buffer.mid(frameStart, end + CrLf.size() - frameStart)});
-        frameStart = end + CrLf.size();
+            pieces.append({Piece::Frame, buffer.mid(frameStart, end + lineEnd.size() - frameStart)});
+        frameStart = end + lineEnd.size();
         searchFrom = frameStart;
     }
 

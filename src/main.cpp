@@ -17,7 +17,11 @@ static void initResources()
 int qMain(int argc, char **argv)
 {
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    // Keep fractional scales (125 %, 150 %) as they are: rounded up to 200 %,
+    // the 940-pixel main window would need 1880 pixels.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.telvor.Configurator"));
     initResources();
 
     DeviceChoose chooser(nullptr);

@@ -2,11 +2,14 @@
 // fuzzed on their own.
 #include "replyparser.h"
 
+#include "requestbuilder.h"
+#include "transparentconfig.h"
+
+#include <limits>
+
 namespace ReplyParser {
 
 namespace {
-
-const char LineEnd[] = "\r\n";
 
 bool isDigit(char c)
 {
@@ -18,11 +21,62 @@ bool inRange(qint32 v, int min, int max)
     return v >= min && v <= max;
 }
 
+// The replies that have an action, with their ids in the Ethernet and the
+// GSM table (-1: the set has no such reply).
+struct KindRow
+{
+    ReplyKind kind;
+    int ethernetId;
+    int gsmId;
+};
+
+using T = TransparentConfig;
+const KindRow KindRows[] = {
+    {ReplyKind::PortRecord, T::eIdReadAll, T::eIdGSMReadAll},
+    {ReplyKind::NetworkRecord, T::eIdReadNetworkCfg, T::eIdGSMReadNetworkCfg},
+    {ReplyKind::CurrentIp, T::eIdCurrentIPAddr, T::eIdGSMCurrentIPAddr},
+    {ReplyKind::Restart, T::eIdDeviceRestart, T::eIdGSMDeviceRestart},
+    {ReplyKind::Ping, T::eIdDevicePing, T::eIdGSMDevicePing},
+    {ReplyKind::Close232, -1, T::eId232ComClose},
+    {ReplyKind::Close485, -1, T::eId485ComClose},
+    {ReplyKind::DeviceInfo, T::eIdDeviceInfo, T::eIdGSMDeviceInfo},
+    {ReplyKind::Ok, T::eIdRetOK, T::eIdGSMRetOK},
+    {ReplyKind::Error, T::eIdRetERR, T::eIdGSMRetERR},
+};
+
+struct Range
+{
+    qint32 min;
+    qint32 max;
+};
+
+// The valid range of each field of a port block, in PortField order.
+std::array<Range, PortFieldCount> fieldRanges(const PortRecordLimits &l)
+{
+    const Range any{std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
+    return {{
+        {0, l.enableMax},                   // Enable
+        {0, 65535},                         // ETHPort
+        {0, l.trpModMax},                   // TrpMode
+        {l.databitMin, l.databitMax},       // Databit
+        {0, l.paritybitMax},                // Paritybit
+        {l.stopbitMin, l.stopbitMax},       // Stopbit
+        {0, l.baudMax},                     // Baud
+        {l.waitingChrMin, l.waitingChrMax}, // WaitingChr
+        {l.waitingMsMin, l.waitingMsMax},   // WaitingMs
+        any,                                // Tmout
+        any,                                // EthTmout
+        any,                                // RetryCnt
+        any,                                // IntVal
+        any,                                // PingIntVal
+    }};
+}
+
 } // namespace
 
 FrameStatus checkFrame(const QByteArray &frame)
 {
-    if (!frame.endsWith(LineEnd))
+    if (!frame.endsWith(RequestBuilder::lineEnd()))
         return FrameStatus::MissingLineEnd;
     if (!frame.startsWith('+'))
         return FrameStatus::MissingPlus;
@@ -31,7 +85,8 @@ FrameStatus checkFrame(const QByteArray &frame)
 
 QByteArray frameBody(const QByteArray &frame)
 {
-    return frame.endsWith(LineEnd) ? frame.left(frame.size() - 2) : frame;
+    const QByteArray &lineEnd = RequestBuilder::lineEnd();
+    return frame.endsWith(lineEnd) ? frame.left(frame.size() - lineEnd.size()) : frame;
 }
 
 QByteArray replyHead(const QByteArray &reply)
@@ -47,6 +102,29 @@ int findReplyId(const QByteArray &head, const QString *table, int endMarker)
             return id;
     }
     return -1;
+}
+
+ReplyKind replyKind(const QString &keyword)
+{
+    for (const KindRow &row : KindRows) {
+        if ((row.ethernetId >= 0 && TrpCfgCmdTexts[row.ethernetId] == keyword) ||
+            TrpCfgCmdGSMTexts[row.gsmId] == keyword)
+            return row.kind;
+    }
+    return ReplyKind::None;
+}
+
+Reply readReply(const QByteArray &frame, const QString *table, int endMarker)
+{
+    Reply reply;
+    reply.status = checkFrame(frame);
+    reply.body = frameBody(frame);
+    if (reply.status != FrameStatus::Ok || table == nullptr)
+        return reply;
+    const int id = findReplyId(replyHead(reply.body), table, endMarker);
+    if (id >= 0)
+        reply.kind = replyKind(table[id]);
+    return reply;
 }
 
 QByteArray replyValues(const QByteArray &reply)
@@ -99,6 +177,31 @@ QByteArray decodeCurrentIp(const QByteArray &field)
            QByteArray::number((n >> 16) & 0xFF) + '.' + QByteArray::number((n >> 24) & 0xFF);
 }
 
+bool commandIntervalInSeconds(int retryCount)
+{
+    return retryCount > 0;
+}
+
+int commandIntervalToWire(int shown, int retryCount)
+{
+    return commandIntervalInSeconds(retryCount) ? shown * 1000 : shown;
+}
+
+int commandIntervalFromWire(qint32 milliseconds, int retryCount)
+{
+    return commandIntervalInSeconds(retryCount) ? milliseconds / 1000 : milliseconds;
+}
+
+int pingIntervalToWire(int minutes)
+{
+    return minutes * 60;
+}
+
+int pingIntervalFromWire(qint32 seconds)
+{
+    return seconds >= 1 ? seconds / 60 : seconds;
+}
+
 int portRecordPosition(bool gsm, int port, PortField field)
 {
     if (port < 0 || port > 1 || field < 0 || field >= PortFieldCount)
@@ -120,50 +223,17 @@ PortRecord parsePortRecord(const QList<QByteArray> &values, bool gsm, const Port
     for (int i = 0; i < record.required; ++i)
         record.texts.append(QString::fromUtf8(values.at(i)));
 
+    const std::array<Range, PortFieldCount> ranges = fieldRanges(limits);
     const int blockSize = gsm ? GsmBlockSize : EthernetBlockSize;
     for (int port = 0; port < 2; ++port) {
         PortBlock &block = record.port[port];
-        for (int field = 0; field < PortFieldCount; ++field) {
-            block.valid[field] = true;
-            if (field >= blockSize)
-                continue;
+        block.valid.fill(true); // the GSM-only fields of an Ethernet record stay 0 and valid
+        for (int field = 0; field < blockSize; ++field) {
             const int pos = port * blockSize + field;
             const qint32 v = readInt32(values.at(pos));
             block.value[field] = v;
-            bool valid = true;
-            switch (field) {
-            case Enable:
-                valid = inRange(v, 0, limits.enableMax);
-                break;
-            case ETHPort:
-                valid = inRange(v, 0, 65535);
-                break;
-            case TrpMode:
-                valid = inRange(v, 0, limits.trpModMax);
-                break;
-            case Databit:
-                valid = inRange(v, limits.databitMin, limits.databitMax);
-                break;
-            case Paritybit:
-                valid = inRange(v, 0, limits.paritybitMax);
-                break;
-            case Stopbit:
-                valid = inRange(v, limits.stopbitMin, limits.stopbitMax);
-                break;
-            case Baud:
-                valid = inRange(v, 0, limits.baudMax);
-                break;
-            case WaitingChr:
-                valid = inRange(v, limits.waitingChrMin, limits.waitingChrMax);
-                break;
-            case WaitingMs:
-                valid = inRange(v, limits.waitingMsMin, limits.waitingMsMax);
-                break;
-            default:
-                break;
-            }
-            block.valid[field] = valid;
-            if (!valid)
+            block.valid[field] = inRange(v, ranges[field].min, ranges[field].max);
+            if (!block.valid[field])
                 record.outOfRange.append(pos);
         }
     }
@@ -181,6 +251,7 @@ PortRecord parsePortRecord(const QList<QByteArray> &values, bool gsm, const Port
 NetworkRecord parseNetworkRecord(const QList<QByteArray> &values)
 {
     NetworkRecord record;
+    record.received = values.size();
     if (values.size() != NetworkRecordSize)
         return record;
     record.complete = true;
@@ -192,6 +263,11 @@ NetworkRecord parseNetworkRecord(const QList<QByteArray> &values)
                                   '.' + values.at(first + 3);
     }
     return record;
+}
+
+NetworkRecord parseNetworkRecord(const QByteArray &values)
+{
+    return parseNetworkRecord(values.split(','));
 }
 
 bool isDottedIpv4(const QString &text)

@@ -4,11 +4,13 @@
 // fuzzed on their own.
 //
 // Receive_Callback runs a frame through them in this order:
-//   checkFrame -> frameBody -> replyHead -> findReplyId (which reply is it)
-//   -> replyValues / splitRecord -> parsePortRecord, parseNetworkRecord,
-//      readInt32 / decodeCurrentIp (what does it say)
+//   readReply (checkFrame -> frameBody -> replyHead -> findReplyId -> kind:
+//   which reply is it) -> replyValues / splitRecord -> parsePortRecord,
+//   parseNetworkRecord, readInt32 / decodeCurrentIp (what does it say)
 // and only then touches the page, the windows and the signals. Every function
 // here accepts any bytes: device data is checked, never trusted or asserted.
+// The unit conversions of the GSM intervals sit here too, so that filling the
+// page from a record and writing the record back use the same arithmetic.
 
 #include <QByteArray>
 #include <QList>
@@ -44,6 +46,38 @@ QByteArray replyHead(const QByteArray &reply);
 // matched. table must hold endMarker + 1 keywords.
 int findReplyId(const QByteArray &head, const QString *table, int endMarker);
 
+// What a reply asks for; the same on both command sets.
+enum class ReplyKind
+{
+    None, // no keyword of the table, no route yet, or a keyword without action
+    PortRecord,
+    NetworkRecord,
+    CurrentIp,
+    Restart,
+    Ping,
+    Close232,
+    Close485,
+    DeviceInfo,
+    Ok,
+    Error,
+};
+
+// The kind of the reply whose keyword is the given table entry. Shared
+// commands are spelled alike in both tables, so the keyword alone decides.
+ReplyKind replyKind(const QString &keyword);
+
+struct Reply
+{
+    FrameStatus status = FrameStatus::Ok;
+    QByteArray body; // the frame without its final CR LF
+    ReplyKind kind = ReplyKind::None;
+};
+
+// Checks a frame and names it by the keyword table of the command set in
+// force (table null: no route yet, so nothing is named). The kind is only
+// looked for in a frame whose status is Ok.
+Reply readReply(const QByteArray &frame, const QString *table, int endMarker);
+
 // ---- values ----
 
 // Everything after the first "=" of a reply; the whole reply when it has none.
@@ -63,6 +97,20 @@ qint32 readInt32(const QByteArray &field, bool *ok = nullptr);
 // The CURRENT_IP value: a signed 32-bit integer whose bytes, least significant
 // first, are the octets of the dotted address. Not a number: "0.0.0.0".
 QByteArray decodeCurrentIp(const QByteArray &field);
+
+// ---- units ----
+
+// The command interval travels in milliseconds. While the port retries
+// (retry count above 0) the page shows it in seconds, otherwise in
+// milliseconds as it travels.
+bool commandIntervalInSeconds(int retryCount);
+int commandIntervalToWire(int shown, int retryCount);
+int commandIntervalFromWire(qint32 milliseconds, int retryCount);
+
+// The ping interval travels in seconds and is shown in minutes; a value below
+// one second is shown as it travels (the box then limits it).
+int pingIntervalToWire(int minutes);
+int pingIntervalFromWire(qint32 seconds);
 
 // ---- port record ----
 
@@ -91,7 +139,8 @@ constexpr int GsmBlockSize = PingIntVal + 1;                      // 14
 constexpr int EthernetPortRecordSize = 2 * EthernetBlockSize + 1; // + info response: 23
 constexpr int GsmPortRecordSize = 2 * GsmBlockSize + 2;           // + APN, info response: 30
 
-// The valid ranges of the ranged fields; the page passes its own limits.
+// The valid ranges of the ranged fields; the page fills one from its own
+// limits and passes it with every record.
 struct PortRecordLimits
 {
     int enableMax;
@@ -145,6 +194,7 @@ constexpr int NetworkRecordSize = 22; // MAC, static flag, five addresses of fou
 
 struct NetworkRecord
 {
+    int received = 0;      // values in the record
     bool complete = false; // exactly NetworkRecordSize values
     QByteArray mac;
     bool dhcp = false; // the static flag read 0 (or not a number)
@@ -154,6 +204,8 @@ struct NetworkRecord
 };
 
 NetworkRecord parseNetworkRecord(const QList<QByteArray> &values);
+// The same from the record's bytes (a reply's values), split at every ",".
+NetworkRecord parseNetworkRecord(const QByteArray &values);
 
 // True for exactly four decimal octets of one to three digits, each 0 to 255,
 // separated by single dots, with nothing before, between or after.

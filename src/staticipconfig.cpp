@@ -6,14 +6,13 @@
 #include "staticipconfig.h"
 #include "ui_staticipconfig.h"
 
+#include "logging.h"
 #include "replyparser.h"
+#include "requestbuilder.h"
 #include "transparentconfig.h"
 
 #include <QCloseEvent>
-#include <QDebug>
 #include <QMessageBox>
-
-#include <iterator>
 
 StaticIpConfig::StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *parent)
     : QWidget(parent), ui(new Ui::StaticIpConfig)
@@ -45,13 +44,18 @@ StaticIpConfig::~StaticIpConfig()
 
 void StaticIpConfig::ReadNetworkCfg(const QByteArray &qba)
 {
-    const ReplyParser::NetworkRecord record = ReplyParser::parseNetworkRecord(qba.split(','));
+    const ReplyParser::NetworkRecord record = ReplyParser::parseNetworkRecord(qba);
     if (!record.complete) {
-        qDebug() << "ReadNetworkCfg: not a network record of" << ReplyParser::NetworkRecordSize
-                 << "values:" << qba;
+        qCDebug(lcPage) << "ReadNetworkCfg: not a network record of" << ReplyParser::NetworkRecordSize
+                        << "values:" << qba;
         return;
     }
+    showNetworkRecord(record);
+}
 
+void StaticIpConfig::showNetworkRecord(const ReplyParser::NetworkRecord &record)
+{
+    Q_ASSERT(record.complete);
     ui->lineEdit_MacAddr->setText(QString::fromUtf8(record.mac));
     ui->lineEdit_MacAddr->setCursorPosition(0); // a text wider than its entry shows its start
     // Setting the box runs the DHCP handling, which greys out the addresses.
@@ -60,7 +64,7 @@ void StaticIpConfig::ReadNetworkCfg(const QByteArray &qba)
     QLineEdit *const entries[] = {ui->lineEdit_IpAddr, ui->lineEdit_SubnetMask, ui->lineEdit_DefaultGateway,
                                   ui->lineEdit_DNS1_Addr, ui->lineEdit_DNS2_Addr};
     for (int group = 0; group < 5; ++group) {
-        qDebug() << record.addresses[group];
+        qCDebug(lcPage) << record.addresses[group];
         entries[group]->setText(QString::fromUtf8(record.addresses[group]));
         entries[group]->setCursorPosition(0);
     }
@@ -103,19 +107,15 @@ void StaticIpConfig::on_pushButton_Apply_clicked()
         }
     }
 
-    QString frame =
-        tr("%1%2%3").arg(TransparentConfig::AT_CMD, TrpCfgCmdTexts[TransparentConfig::eIdWriteNetworkCfg],
-                         TransparentConfig::AT_SET);
-    frame += tr("%1,").arg(ui->checkBox_Dhcp->checkState() == Qt::Unchecked ? 1 : 0);
-    const int last = int(std::size(addresses)) - 1;
-    for (int i = 0; i < last; ++i)
-        frame += tr("%1%2").arg(addresses[i].entry->text().replace(QLatin1Char('.'), QLatin1Char(',')),
-                                QStringLiteral(","));
-    frame += addresses[last].entry->text().replace(QLatin1Char('.'), QLatin1Char(','));
-    frame += TransparentConfig::AT_CRLF;
+    // The static flag, then each address as its four octets.
+    QStringList values{QString::number(ui->checkBox_Dhcp->checkState() == Qt::Unchecked ? 1 : 0)};
+    for (const auto &address : addresses)
+        values << address.entry->text().split(QLatin1Char('.'));
+    const QByteArray frame =
+        RequestBuilder::frame(TrpCfgCmdTexts[TransparentConfig::eIdWriteNetworkCfg], values);
 
-    qDebug() << "Static ip request : " << frame;
-    emit WriteData(frame.toUtf8());
+    qCDebug(lcPage) << "Static ip request : " << frame;
+    emit WriteData(frame);
     close();
 }
 

@@ -2,10 +2,12 @@
 
 // The network window: shows and edits the device's network record (MAC
 // address, static address or DHCP, address, mask, gateway, two DNS servers).
-// It is filled by the reply handler through ReadNetworkCfg and sends its own
-// requests as complete frames through WriteData.
+// It is filled from a network record that the reply handler has parsed, or
+// from the record's bytes through ReadNetworkCfg, and sends its own requests
+// as complete frames through WriteData.
 
 #include "commsettings.h"
+#include "replyparser.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -24,7 +26,11 @@ public:
     StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *parent = nullptr);
     ~StaticIpConfig() override;
 
+    // The values of a READ_NETWORKCFG reply (after its first "="): parsed,
+    // and shown when they are a whole network record.
     void ReadNetworkCfg(const QByteArray &qba);
+    // Shows a network record that has been parsed and found whole.
+    void showNetworkRecord(const ReplyParser::NetworkRecord &record);
 
 signals:
     void WriteData(const QByteArray &qba);

@@ -1,13 +1,15 @@
-// The main window: construction and wiring, the device commands of the menu,
-// the model switch, the status bar and the network window, the send path, and
-// the route slots of the four channels.
+// The main window: construction and wiring, the route table, the device
+// commands of the menu, the model switch, the status bar and the network
+// window, the send path, and the route slots of the four channels.
 
 #include "telvorconfigurator.h"
 #include "ui_telvorconfigurator.h"
 
+#include "logging.h"
+#include "screenfit.h"
 #include "staticipconfig.h"
+#include "statustimes.h"
 
-#include <QDebug>
 #include <QIcon>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -68,6 +70,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
       Tcp232ConnectionSucceed(false), Tcp485ConnectionSucceed(false), UsbConnectionSucceed(true)
 {
     ui->setupUi(this);
+    new ScreenFitter(this, ui->scrollArea);
 
     // Channels and timers have no Qt parent: the destructor deletes them in a
     // fixed order. No timer is single-shot: each slot stops its own timer.
@@ -81,16 +84,23 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
     pTimerTcpReading = new QTimer();
     pTimerUsbState = new QTimer();
     pTimerServerFull = new QTimer();
+    buildRouteTable();
 
     ui->Layout->addWidget(&newTransparentConfig);
     ui->SettingLayout->addWidget(&newCommSetting);
+    connectSignals();
 
+    // The start window's index: 0 chooses no model and leaves the panel as built.
+    selectDeviceModel(eDeviceModel_t(DeviceChoice));
+}
+
+void TelvorConfigurator::connectSignals()
+{
     connect(pTcpSocket, &QTcpSocket::connected, this, &TelvorConfigurator::TcpConnected);
     connect(pTcpSocket, &QTcpSocket::disconnected, this, &TelvorConfigurator::TcpDisconnected);
     connect(pTcpSocket, &QTcpSocket::readyRead, this, &TelvorConfigurator::TcpDataReceived);
     connect(pTcpSocket, &QTcpSocket::bytesWritten, this, &TelvorConfigurator::TcpDataTransmitted);
-    connect(pTcpSocket, SIGNAL(error(QAbstractSocket::SocketError)), this,
-            SLOT(TcpError(QAbstractSocket::SocketError)));
+    connect(pTcpSocket, &QTcpSocket::errorOccurred, this, &TelvorConfigurator::TcpError);
     connect(pTcpSocket, &QTcpSocket::aboutToClose, this, &TelvorConfigurator::connectionLost);
 
     connect(pTcp232Socket, &QTcpSocket::connected, this, &TelvorConfigurator::Tcp232Connected);
@@ -98,16 +108,14 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
     connect(pTcp232Socket, &QTcpSocket::readyRead, this, &TelvorConfigurator::Tcp232DataReceived);
     connect(pTcp232Socket, &QTcpSocket::bytesWritten, this, &TelvorConfigurator::Tcp232DataTransmitted);
     connect(pTcp232Socket, &QTcpSocket::stateChanged, this, &TelvorConfigurator::Tcp232StateChanged);
-    connect(pTcp232Socket, SIGNAL(error(QAbstractSocket::SocketError)), this,
-            SLOT(Tcp232Error(QAbstractSocket::SocketError)));
+    connect(pTcp232Socket, &QTcpSocket::errorOccurred, this, &TelvorConfigurator::Tcp232Error);
 
     connect(pTcp485Socket, &QTcpSocket::connected, this, &TelvorConfigurator::Tcp485Connected);
     connect(pTcp485Socket, &QTcpSocket::disconnected, this, &TelvorConfigurator::Tcp485Disconnected);
     connect(pTcp485Socket, &QTcpSocket::readyRead, this, &TelvorConfigurator::Tcp485DataReceived);
     connect(pTcp485Socket, &QTcpSocket::bytesWritten, this, &TelvorConfigurator::Tcp485DataTransmitted);
     connect(pTcp485Socket, &QTcpSocket::stateChanged, this, &TelvorConfigurator::Tcp485StateChanged);
-    connect(pTcp485Socket, SIGNAL(error(QAbstractSocket::SocketError)), this,
-            SLOT(Tcp485Error(QAbstractSocket::SocketError)));
+    connect(pTcp485Socket, &QTcpSocket::errorOccurred, this, &TelvorConfigurator::Tcp485Error);
 
     connect(pSerial, &QSerialPort::readyRead, this, &TelvorConfigurator::SerialReceived);
     connect(pSerial, &QSerialPort::errorOccurred, this, &TelvorConfigurator::SerialErrorHandle);
@@ -145,14 +153,59 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
     connect(ui->actionPING, &QAction::triggered, this, &TelvorConfigurator::Ping_Triggered);
     connect(ui->actionEthernet_Modem, &QAction::triggered, this, &TelvorConfigurator::EthernetModem_Triggered);
     connect(ui->actionGSM_Modem, &QAction::triggered, this, &TelvorConfigurator::GSMModem_Triggered);
-    setUpReceivePath();
 
-    if (DeviceChoice == 1) {
-        newCommSetting.SetUiSelectedDeviceStatus(1);
-        ui->actionEthernet_Modem->setIcon(QIcon(kCheckIcon));
-    } else if (DeviceChoice == 2) {
-        newCommSetting.SetUiSelectedDeviceStatus(2);
-        ui->actionGSM_Modem->setIcon(QIcon(kCheckIcon));
+    // A partial frame that never completes is a failed reply of its route.
+    for (int route = CommSettings::TCP; route < CommSettings::Max; ++route) {
+        connect(&RouteFrames[route], &FrameAssembler::partialFrameDropped, this, [this, route] {
+            reportReceiveFailure(CommSettings::eRoute_t(route), TransparentConfig::err_EndChr);
+        });
+    }
+}
+
+// The routes, one row each. The configuration service and USB come up on
+// their first answer, the data ports when their socket connects. Columns:
+// name, channel, answer timer, success flag, page preparation, when up, page
+// reset when down; status texts when up, when down, on a failed reply, on no
+// answer; the network-error text; action states when opened, up and down;
+// traces of the flag and of no answer.
+void TelvorConfigurator::buildRouteTable()
+{
+    using S = Switch;
+    using C = CommSettings;
+    const ActionStates untouched = {S::Keep, S::Keep, S::Keep}, allDown = {S::Off, S::Off, S::On};
+    const StatusText none = {nullptr, 0};
+    // clang-format off
+    Routes[C::TCP] = {"TCP", pTcpSocket, pTimerTcpState, &TcpConnectionSucceed,
+        &TransparentConfig::SetETHSettings, UpWhen::FirstAnswer, false,
+        {QT_TR_NOOP("Tcp Connected"), STATUS_BRIEF_MS}, {QT_TR_NOOP("Disconnected from TCP"), STATUS_BRIEF_MS},
+        {QT_TR_NOOP("TCPDataReceived Error :%1"), STATUS_PROBLEM_MS}, none,
+        // Only the configuration service names a network error as a closed server.
+        QT_TR_NOOP("Connection closed by server."), {S::Keep, S::Keep, S::Off}, {S::On, S::On, S::Keep},
+        allDown, "TcpConnectionSucceed:", " TCP false"};
+    // Ping means nothing on USB: the route neither enables nor disables it.
+    Routes[C::USB] = {"USB", pSerial, pTimerUsbState, &UsbConnectionSucceed,
+        &TransparentConfig::SetUSBSettings, UpWhen::FirstAnswer, false,
+        {QT_TR_NOOP("Connected %1"), STATUS_LONG_MS}, {QT_TR_NOOP("Disconnected from USB"), STATUS_BRIEF_MS},
+        {QT_TR_NOOP("SerialReceived Error : %1"), STATUS_BRIEF_MS},
+        {QT_TR_NOOP("Cannot connect over USB"), STATUS_BRIEF_MS}, nullptr, untouched,
+        {S::On, S::Keep, S::Off}, {S::Off, S::Keep, S::On}, "UsbConnectionSucceed:", "Usb:false"};
+    // The page's RS-232 settings are reset when its port goes down; the
+    // RS-485 settings stay until the next route prepares the page.
+    Routes[C::TCP232] = {"TCP232", pTcp232Socket, pTimerTcp232State, &Tcp232ConnectionSucceed,
+        &TransparentConfig::Set232Settings, UpWhen::Connected, true, {QT_TR_NOOP("Tcp 232 Port Connected"),
+        STATUS_BRIEF_MS}, {QT_TR_NOOP("Disconnected from TCP 232 Port"), STATUS_BRIEF_MS},
+        {QT_TR_NOOP("TCP232DataReceived Error :%1"), STATUS_PROBLEM_MS}, none, nullptr, untouched,
+        {S::On, S::On, S::Off}, allDown, "Tcp232ConnectionSucceed:", " TCP 232 false"};
+    Routes[C::TCP485] = {"TCP485", pTcp485Socket, pTimerTcp485State, &Tcp485ConnectionSucceed,
+        &TransparentConfig::Set485Settings, UpWhen::Connected, false, {QT_TR_NOOP("Tcp 485 Port Connected"),
+        STATUS_BRIEF_MS}, {QT_TR_NOOP("Disconnected from TCP 485 Port"), STATUS_BRIEF_MS},
+        {QT_TR_NOOP("TCP485DataReceived Error :%1"), STATUS_PROBLEM_MS}, none, nullptr, untouched,
+        {S::On, S::On, S::Off}, allDown, "Tcp485ConnectionSucceed:", " TCP 485 false"};
+    // clang-format on
+    for (int route = C::TCP; route < C::Max; ++route) {
+        Routes[route].socket = qobject_cast<QTcpSocket *>(Routes[route].channel);
+        Routes[route].frames = &RouteFrames[route];
+        Routes[route].commands = CommandSet::forRoute(C::eRoute_t(route));
     }
 }
 
@@ -174,47 +227,49 @@ TelvorConfigurator::~TelvorConfigurator()
     delete pTimerServerFull;
 }
 
+void TelvorConfigurator::disconnectChannels()
+{
+    // Deleting a connected socket reports its disconnect; the window is then
+    // half destroyed and must no longer hear it.
+    for (const Route &route : Routes) {
+        route.channel->disconnect(this);
+        route.answerTimer->disconnect(this);
+    }
+    pTimerTcpReading->disconnect(this);
+    pTimerServerFull->disconnect(this);
+}
+
+// --- device model, device commands, status bar, network window ----------------
+
+void TelvorConfigurator::selectDeviceModel(eDeviceModel_t model)
+{
+    if (model != eEthernetModem && model != eGsmModem)
+        return;
+    newCommSetting.SetUiSelectedDeviceStatus(model);
+    ui->actionEthernet_Modem->setIcon(model == eEthernetModem ? QIcon(kCheckIcon) : QIcon());
+    ui->actionGSM_Modem->setIcon(model == eGsmModem ? QIcon(kCheckIcon) : QIcon());
+}
+
 void TelvorConfigurator::EthernetModem_Triggered()
 {
-    newCommSetting.SetUiSelectedDeviceStatus(1);
-    ui->actionEthernet_Modem->setIcon(QIcon(kCheckIcon));
-    ui->actionGSM_Modem->setIcon(QIcon());
+    selectDeviceModel(eEthernetModem);
 }
 
 void TelvorConfigurator::GSMModem_Triggered()
 {
-    newCommSetting.SetUiSelectedDeviceStatus(2);
-    ui->actionGSM_Modem->setIcon(QIcon(kCheckIcon));
-    ui->actionEthernet_Modem->setIcon(QIcon());
-}
-
-QTcpSocket *TelvorConfigurator::routeSocket(CommSettings::eRoute_t route) const
-{
-    switch (route) {
-    case CommSettings::TCP:
-        return pTcpSocket;
-    case CommSettings::TCP232:
-        return pTcp232Socket;
-    case CommSettings::TCP485:
-        return pTcp485Socket;
-    default:
-        return nullptr;
-    }
+    selectDeviceModel(eGsmModem);
 }
 
 void TelvorConfigurator::sendDeviceCommand(TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
                                            TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId, bool sendOnSerial)
 {
-    // The data ports speak the GSM command set, the configuration service and
-    // USB the Ethernet one. Without a TCP route the command goes to the serial
-    // port, open or not, so that the send path reports it.
-    const bool dataPort = ConnectionStatus == CommSettings::TCP232 || ConnectionStatus == CommSettings::TCP485;
-    const QByteArray &frame =
-        TransparentConfig::AT_Command_Formatter(dataPort ? TrpCfgCmdGSMTexts[gsmId] : TrpCfgCmdTexts[ethernetId]);
-    if (QTcpSocket *socket = routeSocket(ConnectionStatus))
-        CheckAndSendData(*socket, frame);
-    else if (sendOnSerial)
-        CheckAndSendData(*pSerial, frame);
+    // Without a route the command goes to the serial port, open or not, so
+    // that the send path reports it.
+    const CommSettings::eRoute_t route =
+        ConnectionStatus == CommSettings::Max ? CommSettings::USB : ConnectionStatus;
+    if (route == CommSettings::USB && !sendOnSerial)
+        return;
+    sendFrame(route, request(route, ethernetId, gsmId));
 }
 
 void TelvorConfigurator::RestartDevice_Triggered()
@@ -250,12 +305,12 @@ void TelvorConfigurator::OpenStaticIpConfigScreen()
     Q_ASSERT_X(ConnectionStatus < CommSettings::eRoute_t::Max, "OpenStaticIpConfigScreen",
                "ConnectionStatus < CommSettings::eRoute_t::Max");
 
-    const QByteArray &frame =
-        TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadNetworkCfg]);
-    if (ConnectionStatus == CommSettings::TCP)
-        CheckAndSendData(*pTcpSocket, frame);
-    else
-        CheckAndSendData(*pSerial, frame);
+    // The network record is read over the configuration service when that is
+    // the route, otherwise over the serial port.
+    const CommSettings::eRoute_t route =
+        ConnectionStatus == CommSettings::TCP ? CommSettings::TCP : CommSettings::USB;
+    sendFrame(route,
+              request(route, TransparentConfig::eIdReadNetworkCfg, TransparentConfig::eIdGSMReadNetworkCfg));
 
     auto *window = new StaticIpConfig(ConnectionStatus, nullptr);
     connect(window, &StaticIpConfig::Close_StaticIpConfigWindow, this,
@@ -274,55 +329,76 @@ void TelvorConfigurator::Close_StaticIpConfigWindow()
     pStaticIpWindow = nullptr;
 }
 
+void TelvorConfigurator::applyActions(const ActionStates &states)
+{
+    const auto apply = [](QAction *action, Switch state) {
+        if (state != Switch::Keep)
+            action->setEnabled(state == Switch::On);
+    };
+    apply(ui->actionRESTART_DEVICE, states.commands);
+    apply(ui->actionGET_INFO, states.commands);
+    apply(ui->actionPING, states.ping);
+    apply(ui->actionEthernet_Modem, states.models);
+    apply(ui->actionGSM_Modem, states.models);
+}
+
+bool TelvorConfigurator::isDataPort(CommSettings::eRoute_t route) const
+{
+    return route < CommSettings::Max && Routes[route].upWhen == UpWhen::Connected;
+}
+
+// --- send path ------------------------------------------------------------------
+
+QByteArray TelvorConfigurator::request(CommSettings::eRoute_t route,
+                                       TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
+                                       TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId) const
+{
+    const CommandSet::Kind set = Routes[route].commands;
+    const int id = set == CommandSet::Gsm ? int(gsmId) : int(ethernetId);
+    return TransparentConfig::AT_Command_Formatter(CommandSet::keywordTable(set)[id]);
+}
+
 void TelvorConfigurator::Transmit_Callback(const QByteArray &qbaBuffer)
 {
-    qDebug() << "Sta:" << ConnectionStatus << "Transmit_Callback: " << qbaBuffer;
-    if (QTcpSocket *socket = routeSocket(ConnectionStatus))
-        CheckAndSendData(*socket, qbaBuffer);
-    else if (ConnectionStatus == CommSettings::USB)
-        CheckAndSendData(*pSerial, qbaBuffer);
+    qCDebug(lcRoute) << "Sta:" << ConnectionStatus << "Transmit_Callback: " << qbaBuffer;
+    if (ConnectionStatus == CommSettings::Max)
+        SetStatusBarText(tr("Önce bağlantı sağlayın !! "), STATUS_UNTIL_REPLACED);
     else
-        SetStatusBarText(tr("Önce bağlantı sağlayın !! "));
+        sendFrame(ConnectionStatus, qbaBuffer);
+}
+
+void TelvorConfigurator::sendFrame(CommSettings::eRoute_t route, const QByteArray &frame)
+{
+    const Route &r = Routes[route];
+    if (r.channel->isOpen())
+        qCDebug(lcWire) << r.name << "sent" << frame;
+    if (r.socket)
+        CheckAndSendData(*r.socket, frame);
+    else
+        CheckAndSendData(*pSerial, frame);
 }
 
 void TelvorConfigurator::CheckAndSendData(QTcpSocket &rSocket, const QByteArray &rArr)
 {
     if (!rSocket.isOpen() || rSocket.write(rArr) == -1)
-        SetStatusBarText(tr("Cannot write via TCP"));
+        SetStatusBarText(tr("Cannot write via TCP"), STATUS_UNTIL_REPLACED);
 }
 
 void TelvorConfigurator::CheckAndSendData(QSerialPort &rSerial, const QByteArray &rArr)
 {
     if (!rSerial.isOpen()) {
-        SetStatusBarText(tr("Cannot write via USB"));
+        SetStatusBarText(tr("Cannot write via USB"), STATUS_UNTIL_REPLACED);
         return;
     }
     const qint64 written = rSerial.write(rArr);
-    qDebug() << "Write status:" << written;
+    qCDebug(lcRoute) << "Write status:" << written;
     if (written == -1)
-        SetStatusBarText(tr("Cannot write via USB"));
-}
-
-void TelvorConfigurator::setCommandActions(bool enabled)
-{
-    ui->actionRESTART_DEVICE->setEnabled(enabled);
-    ui->actionGET_INFO->setEnabled(enabled);
-    ui->actionPING->setEnabled(enabled);
-}
-
-void TelvorConfigurator::setModelActions(bool enabled)
-{
-    ui->actionEthernet_Modem->setEnabled(enabled);
-    ui->actionGSM_Modem->setEnabled(enabled);
+        SetStatusBarText(tr("Cannot write via USB"), STATUS_UNTIL_REPLACED);
 }
 
 // ---------------------------------------------------------------------------
-// Route channels, receive path and supervision
-//
-// The three TCP routes share one open and one close; the two data ports share
-// their connected, disconnected, state, error, receive and time-out handling;
-// all four routes share one receive path. The named slots call into these and
-// keep visible what differs per route.
+// The life of a route, one path for all four; the route table says where
+// they differ.
 // ---------------------------------------------------------------------------
 
 // Names of the platform's error values. Values outside the tables (a newer Qt,
@@ -343,50 +419,95 @@ static QString serialErrorName(QSerialPort::SerialPortError error)
     return TelvorConfigurator::SerialErrString[index];
 }
 
-static bool isDataPort(CommSettings::eRoute_t route)
+// The channel is open: the configuration service and USB ask for the port
+// record and wait for the answer; a data port is up at once and is asked half
+// a second later.
+void TelvorConfigurator::routeOpened(CommSettings::eRoute_t route)
 {
-    return route == CommSettings::TCP232 || route == CommSettings::TCP485;
-}
-
-void TelvorConfigurator::setUpReceivePath()
-{
-    for (int route = CommSettings::TCP; route < CommSettings::Max; ++route) {
-        connect(&RouteFrames[route], &FrameAssembler::partialFrameDropped, this, [this, route] {
-            reportReceiveFailure(CommSettings::eRoute_t(route), TransparentConfig::err_EndChr);
-        });
+    Route &r = Routes[route];
+    r.frames->clear();
+    *r.answered = true;
+    if (r.upWhen == UpWhen::Connected) {
+        if (ConnectionStatus != route)
+            routeUp(route);
+        pTimerTcpReading->start(SEND_READING_DATA);
+        pTimerServerFull->start(SERVER_FULL_TIMEOUT_MS);
+    } else {
+        sendFrame(route, request(route, TransparentConfig::eIdReadAll, TransparentConfig::eIdGSMReadAll));
+        (newTransparentConfig.*r.preparePage)(true);
+        applyActions(r.atOpen);
     }
+    r.answerTimer->start(CONNECTION_TIMEOUT_MS);
 }
 
-void TelvorConfigurator::disconnectChannels()
+void TelvorConfigurator::routeUp(CommSettings::eRoute_t route)
 {
-    // Deleting a connected socket reports its disconnect; the window is then
-    // half destroyed and must no longer hear it.
-    const QList<QObject *> sources = {pTcpSocket,     pTcp232Socket,     pTcp485Socket,     pSerial,
-                                      pTimerTcpState, pTimerTcp232State, pTimerTcp485State, pTimerTcpReading,
-                                      pTimerUsbState, pTimerServerFull};
-    for (QObject *source : sources) {
-        if (source)
-            source->disconnect(this);
-    }
-}
-
-QIODevice *TelvorConfigurator::routeChannel(CommSettings::eRoute_t route) const
-{
+    const Route &r = Routes[route];
+    // The USB handshake drops a connection (or attempt) of the configuration service.
     if (route == CommSettings::USB)
-        return pSerial;
-    return routeSocket(route);
+        pTcpSocket->abort();
+    r.answerTimer->stop();
+    ConnectionStatus = route;
+    QString text = tr(r.up.text);
+    if (route == CommSettings::USB)
+        text = text.arg(pSerial->portName());
+    SetStatusBarText(text, r.up.ms);
+    newCommSetting.SetUiConnectionStatus(route, true);
+    newTransparentConfig.setEnabled(true);
+    (newTransparentConfig.*r.preparePage)(true);
+    applyActions(r.atUp);
+    qCDebug(lcRoute) << r.name << "is the active route";
 }
 
-QTimer *TelvorConfigurator::dataPortStateTimer(CommSettings::eRoute_t route) const
+void TelvorConfigurator::routeReceived(CommSettings::eRoute_t route)
 {
-    Q_ASSERT(isDataPort(route));
-    return route == CommSettings::TCP232 ? pTimerTcp232State : pTimerTcp485State;
+    const Route &r = Routes[route];
+    qCDebug(lcRoute) << r.answeredTrace << *r.answered;
+    if (r.upWhen == UpWhen::Connected)
+        r.answerTimer->stop(); // on a data port any data counts as an answer
+    else if (*r.answered && ConnectionStatus != route)
+        routeUp(route); // before the reply is parsed, so the page knows its route
+    receiveFrames(route);
 }
 
-bool &TelvorConfigurator::dataPortSucceed(CommSettings::eRoute_t route)
+void TelvorConfigurator::routeSilent(CommSettings::eRoute_t route)
 {
-    Q_ASSERT(isDataPort(route));
-    return route == CommSettings::TCP232 ? Tcp232ConnectionSucceed : Tcp485ConnectionSucceed;
+    const Route &r = Routes[route];
+    qCDebug(lcRoute) << r.noAnswerTrace;
+    if (r.upWhen == UpWhen::Connected) {
+        // A silent data port stays connected: the user is told and decides.
+        QMessageBox::warning(this, tr("Uyarı !"), tr("Cihazdan veri alınamadı !"), QMessageBox::Ok);
+        r.answerTimer->stop();
+        return;
+    }
+    if (r.noAnswer.text)
+        SetStatusBarText(tr(r.noAnswer.text), r.noAnswer.ms);
+    *r.answered = false;
+    if (r.socket)
+        r.socket->abort();
+    else if (r.channel->isOpen())
+        r.channel->close();
+    r.frames->clear();
+    r.answerTimer->stop();
+}
+
+void TelvorConfigurator::routeDown(CommSettings::eRoute_t route)
+{
+    const Route &r = Routes[route];
+    r.frames->clear();
+    // A closed channel waits for no answer; a late time-out would end the
+    // next connection attempt.
+    r.answerTimer->stop();
+    // A data port's flag tells a failed attempt from a disconnect.
+    if (r.upWhen == UpWhen::Connected)
+        *r.answered = false;
+    ConnectionStatus = CommSettings::Max;
+    newTransparentConfig.setDisabled(true);
+    if (r.resetsPageWhenDown)
+        (newTransparentConfig.*r.preparePage)(false);
+    newCommSetting.SetUiConnectionStatus(route, false);
+    SetStatusBarText(tr(r.down.text), r.down.ms);
+    applyActions(r.atDown);
 }
 
 // --- serial route -----------------------------------------------------------
@@ -411,13 +532,9 @@ void TelvorConfigurator::openSerialPort(const QString &systemLocation)
         pSerial->setBaudRate(QSerialPort::Baud115200, QSerialPort::AllDirections);
         pSerial->open(QIODevice::ReadWrite);
     }
-    if (!pSerial->isOpen())
-        return; // a failed open is reported through SerialErrorHandle
-    CheckAndSendData(*pSerial,
-                     TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadAll]));
-    pTimerUsbState->start(CONNECTION_TIMEOUT_MS);
-    UsbConnectionSucceed = true;
-    newTransparentConfig.SetUSBSettings(true);
+    // A failed open is reported through SerialErrorHandle.
+    if (pSerial->isOpen())
+        routeOpened(CommSettings::USB);
 }
 
 void TelvorConfigurator::CloseComPort()
@@ -425,15 +542,7 @@ void TelvorConfigurator::CloseComPort()
     // Closing a port that is not open would itself raise an error.
     if (pSerial->isOpen())
         pSerial->close();
-    RouteFrames[CommSettings::USB].clear();
-    pTimerUsbState->stop();
-    ConnectionStatus = CommSettings::Max;
-    newTransparentConfig.setDisabled(true);
-    newCommSetting.SetUiConnectionStatus(CommSettings::USB, false);
-    ui->actionGET_INFO->setEnabled(false);
-    ui->actionRESTART_DEVICE->setEnabled(false);
-    SetStatusBarText(tr("Disconnected from USB"), 1000);
-    setModelActions(true);
+    routeDown(CommSettings::USB);
 }
 
 void TelvorConfigurator::SerialErrorHandle(QSerialPort::SerialPortError error)
@@ -448,68 +557,82 @@ void TelvorConfigurator::SerialErrorHandle(QSerialPort::SerialPortError error)
             CloseComPort();
         QMessageBox::critical(this, tr("Critical Error"), text, QMessageBox::Ok);
     }
-    SetStatusBarText(serialErrorName(error), 1000);
+    SetStatusBarText(serialErrorName(error), STATUS_BRIEF_MS);
 }
 
 void TelvorConfigurator::SerialReceived()
 {
-    qDebug() << "UsbConnectionSucceed:" << UsbConnectionSucceed;
-    if (UsbConnectionSucceed && ConnectionStatus != CommSettings::USB) {
-        // The first answer makes USB the active route; a connection of the
-        // configuration service gives way to it.
-        pTcpSocket->abort();
-        pTimerUsbState->stop();
-        ConnectionStatus = CommSettings::USB;
-        SetStatusBarText(tr("Connected %1").arg(pSerial->portName()), 5000);
-        newCommSetting.SetUiConnectionStatus(CommSettings::USB, true);
-        newTransparentConfig.setEnabled(true);
-        newTransparentConfig.SetUSBSettings(true);
-        ui->actionGET_INFO->setEnabled(true);
-        ui->actionRESTART_DEVICE->setEnabled(true);
-        setModelActions(false);
-    }
-    receiveFrames(CommSettings::USB);
+    routeReceived(CommSettings::USB);
 }
 
 void TelvorConfigurator::TimerTimeoutUsbState()
 {
-    qDebug() << "Usb:false";
-    SetStatusBarText(tr("Cannot connect over USB"), 1000);
-    UsbConnectionSucceed = false;
-    if (pSerial->isOpen())
-        pSerial->close();
-    RouteFrames[CommSettings::USB].clear();
-    pTimerUsbState->stop();
+    routeSilent(CommSettings::USB);
 }
 
-// --- TCP routes: open and close -----------------------------------------------
+// --- TCP routes -----------------------------------------------------------------
 
 void TelvorConfigurator::openTcpRoute(CommSettings::eRoute_t route, const QString &Ip, int Port)
 {
-    QTcpSocket *socket = routeSocket(route);
-    qDebug() << QStringLiteral("ConnectionStatus:%1 pTcpSocket->state:%2")
-                    .arg(int(ConnectionStatus))
-                    .arg(int(socket->state()))
-             << Ip << Port;
+    QTcpSocket *socket = Routes[route].socket;
+    qCDebug(lcRoute) << QStringLiteral("ConnectionStatus:%1 pTcpSocket->state:%2")
+                            .arg(int(ConnectionStatus))
+                            .arg(int(socket->state()))
+                     << Ip << Port;
     if (ConnectionStatus != CommSettings::Max)
         return; // one route at a time
     if (socket->state() == QAbstractSocket::ConnectedState) {
-        if (route == CommSettings::TCP)
-            TcpConnected();
-        else
-            dataPortConnected(route);
+        routeOpened(route);
         return;
     }
     socket->abort();
-    RouteFrames[route].clear();
+    Routes[route].frames->clear();
     socket->connectToHost(Ip, quint16(Port), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
 }
 
 void TelvorConfigurator::closeTcpRoute(CommSettings::eRoute_t route)
 {
-    QTcpSocket *socket = routeSocket(route);
+    QTcpSocket *socket = Routes[route].socket;
     socket->disconnectFromHost();
     socket->close();
+}
+
+void TelvorConfigurator::showSocketError(CommSettings::eRoute_t route, QAbstractSocket::SocketError err)
+{
+    const char *networkErrorText = Routes[route].networkErrorText;
+    if (err == QAbstractSocket::NetworkError && networkErrorText)
+        SetStatusBarText(tr(networkErrorText), STATUS_PROBLEM_MS);
+    else
+        SetStatusBarText(socketErrorName(err), STATUS_PROBLEM_MS);
+}
+
+void TelvorConfigurator::dataPortStateChanged(CommSettings::eRoute_t route,
+                                              QAbstractSocket::SocketState state)
+{
+    if (state == QAbstractSocket::ConnectedState) {
+        qCDebug(lcRoute) << "Bağlantı başarılı.";
+    } else if (state == QAbstractSocket::UnconnectedState && !*Routes[route].answered) {
+        // Unconnected without ever having connected: the attempt failed. A
+        // normal disconnect arrives here while the flag is still set.
+        qCDebug(lcRoute) << "Bağlantı başarısız.";
+        newCommSetting.SetUiConnectionStatus(route, false);
+        QMessageBox::warning(this, tr("Uyarı !"),
+                             tr("Bağlantı Sağlanamadı. IP ve Port Adresinizi Kontrol Edin."),
+                             QMessageBox::Ok);
+    }
+}
+
+void TelvorConfigurator::closeOtherDataPort(CommSettings::eRoute_t closedRoute)
+{
+    // The device closes one data port on request over the other one.
+    const bool rs232 = closedRoute == CommSettings::TCP232;
+    qCDebug(lcRoute) << (rs232 ? "232 Port Closed" : "485 Port Closed");
+    const CommSettings::eRoute_t other = rs232 ? CommSettings::TCP485 : CommSettings::TCP232;
+    const QString &keyword =
+        CommandSet::keywordTable(Routes[other].commands)[rs232 ? TransparentConfig::eId232ComClose
+                                                               : TransparentConfig::eId485ComClose];
+    sendFrame(other, TransparentConfig::AT_Command_Formatter(keyword));
+    SetStatusBarText(rs232 ? tr("Tcp 232 Port Closed") : tr("Tcp 485 Port Closed"), STATUS_BRIEF_MS);
 }
 
 void TelvorConfigurator::OpenTcpCommunication(const QString &Ip, int Port)
@@ -542,197 +665,54 @@ void TelvorConfigurator::CloseTcp485Communication()
     closeTcpRoute(CommSettings::TCP485);
 }
 
-// --- configuration-service route ------------------------------------------------
-
 void TelvorConfigurator::TcpConnected()
 {
-    RouteFrames[CommSettings::TCP].clear();
-    CheckAndSendData(*pTcpSocket,
-                     TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadAll]));
-    TcpConnectionSucceed = true;
-    pTimerTcpState->start(CONNECTION_TIMEOUT_MS);
-    newTransparentConfig.SetETHSettings(true);
-    setModelActions(false);
+    routeOpened(CommSettings::TCP);
+}
+
+void TelvorConfigurator::Tcp232Connected()
+{
+    routeOpened(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::Tcp485Connected()
+{
+    routeOpened(CommSettings::TCP485);
 }
 
 void TelvorConfigurator::TcpDisconnected()
 {
-    RouteFrames[CommSettings::TCP].clear();
-    // A closed socket waits for no answer; a late time-out would abort the
-    // next connection attempt.
-    pTimerTcpState->stop();
-    setCommandActions(false);
-    newTransparentConfig.setDisabled(true);
-    SetStatusBarText(tr("Disconnected from TCP"), 1000);
-    newCommSetting.SetUiConnectionStatus(CommSettings::TCP, false);
-    ConnectionStatus = CommSettings::Max;
-    setModelActions(true);
+    routeDown(CommSettings::TCP);
+}
+
+void TelvorConfigurator::Tcp232Disconnected()
+{
+    routeDown(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::Tcp485Disconnected()
+{
+    routeDown(CommSettings::TCP485);
 }
 
 void TelvorConfigurator::TcpDataReceived()
 {
-    qDebug() << "TcpConnectionSucceed:" << TcpConnectionSucceed;
-    if (TcpConnectionSucceed && ConnectionStatus != CommSettings::TCP) {
-        // The first answer after the connect makes TCP the active route.
-        pTimerTcpState->stop();
-        ConnectionStatus = CommSettings::TCP;
-        SetStatusBarText(tr("Tcp Connected"), 1000);
-        setCommandActions(true);
-        newCommSetting.SetUiConnectionStatus(CommSettings::TCP, true);
-        newTransparentConfig.setEnabled(true);
-        newTransparentConfig.SetETHSettings(true);
-    }
-    receiveFrames(CommSettings::TCP);
+    routeReceived(CommSettings::TCP);
+}
+
+void TelvorConfigurator::Tcp232DataReceived()
+{
+    routeReceived(CommSettings::TCP232);
+}
+
+void TelvorConfigurator::Tcp485DataReceived()
+{
+    routeReceived(CommSettings::TCP485);
 }
 
 void TelvorConfigurator::TcpError(QAbstractSocket::SocketError err)
 {
     showSocketError(CommSettings::TCP, err);
-}
-
-void TelvorConfigurator::TcpDataTransmitted(qint64 Bytes)
-{
-    qDebug() << Bytes << " Byte Data transmitted ";
-}
-
-void TelvorConfigurator::connectionLost()
-{
-    qDebug() << "Connection lost.";
-}
-
-void TelvorConfigurator::TimerTimeoutTcpState()
-{
-    qDebug() << " TCP false";
-    pTcpSocket->abort();
-    TcpConnectionSucceed = false;
-    pTimerTcpState->stop();
-}
-
-void TelvorConfigurator::showSocketError(CommSettings::eRoute_t route, QAbstractSocket::SocketError err)
-{
-    // Only the configuration service names a network error as a closed server.
-    if (route == CommSettings::TCP && err == QAbstractSocket::NetworkError)
-        SetStatusBarText(tr("Connection closed by server."), 3000);
-    else
-        SetStatusBarText(socketErrorName(err), 3000);
-}
-
-// --- data-port routes -------------------------------------------------------------
-
-void TelvorConfigurator::dataPortConnected(CommSettings::eRoute_t route)
-{
-    RouteFrames[route].clear();
-    dataPortSucceed(route) = true;
-    pTimerTcpReading->start(SEND_READING_DATA);
-    dataPortStateTimer(route)->start(CONNECTION_TIMEOUT_MS);
-    pTimerServerFull->start(SERVER_FULL_TIMEOUT_MS);
-    if (ConnectionStatus == route)
-        return;
-    ConnectionStatus = route;
-    SetStatusBarText(
-        route == CommSettings::TCP232 ? tr("Tcp 232 Port Connected") : tr("Tcp 485 Port Connected"), 1000);
-    setCommandActions(true);
-    newCommSetting.SetUiConnectionStatus(route, true);
-    newTransparentConfig.setEnabled(true);
-    if (route == CommSettings::TCP232)
-        newTransparentConfig.Set232Settings(true);
-    else
-        newTransparentConfig.Set485Settings(true);
-    setModelActions(false);
-}
-
-void TelvorConfigurator::dataPortDisconnected(CommSettings::eRoute_t route)
-{
-    RouteFrames[route].clear();
-    setCommandActions(false);
-    newTransparentConfig.setDisabled(true);
-    SetStatusBarText(route == CommSettings::TCP232 ? tr("Disconnected from TCP 232 Port")
-                                                   : tr("Disconnected from TCP 485 Port"),
-                     1000);
-    newCommSetting.SetUiConnectionStatus(route, false);
-    ConnectionStatus = CommSettings::Max;
-    dataPortSucceed(route) = false;
-    dataPortStateTimer(route)->stop();
-    // The page keeps the RS-485 settings until the next route prepares it.
-    if (route == CommSettings::TCP232)
-        newTransparentConfig.Set232Settings(false);
-    setModelActions(true);
-}
-
-void TelvorConfigurator::dataPortStateChanged(CommSettings::eRoute_t route,
-                                              QAbstractSocket::SocketState state)
-{
-    if (state == QAbstractSocket::ConnectedState) {
-        qDebug() << "Bağlantı başarılı.";
-    } else if (state == QAbstractSocket::UnconnectedState && !dataPortSucceed(route)) {
-        // Unconnected without ever having connected: the attempt failed. A
-        // normal disconnect arrives here while the flag is still set.
-        qDebug() << "Bağlantı başarısız.";
-        newCommSetting.SetUiConnectionStatus(route, false);
-        QMessageBox::warning(this, tr("Uyarı !"),
-                             tr("Bağlantı Sağlanamadı. IP ve Port Adresinizi Kontrol Edin."),
-                             QMessageBox::Ok);
-    }
-}
-
-void TelvorConfigurator::dataPortReceived(CommSettings::eRoute_t route)
-{
-    // Any data counts as an answer.
-    dataPortStateTimer(route)->stop();
-    receiveFrames(route);
-}
-
-void TelvorConfigurator::dataPortSilent(CommSettings::eRoute_t route)
-{
-    qDebug() << (route == CommSettings::TCP232 ? " TCP 232 false" : " TCP 485 false");
-    QMessageBox::warning(this, tr("Uyarı !"), tr("Cihazdan veri alınamadı !"), QMessageBox::Ok);
-    dataPortStateTimer(route)->stop();
-}
-
-void TelvorConfigurator::closeOtherDataPort(CommSettings::eRoute_t closedRoute)
-{
-    // The device closes one data port on request over the other one.
-    if (closedRoute == CommSettings::TCP232) {
-        qDebug() << "232 Port Closed";
-        CheckAndSendData(*pTcp485Socket, TransparentConfig::AT_Command_Formatter(
-                                             TrpCfgCmdGSMTexts[TransparentConfig::eId232ComClose]));
-        SetStatusBarText(tr("Tcp 232 Port Closed"), 1000);
-    } else {
-        qDebug() << "485 Port Closed";
-        CheckAndSendData(*pTcp232Socket, TransparentConfig::AT_Command_Formatter(
-                                             TrpCfgCmdGSMTexts[TransparentConfig::eId485ComClose]));
-        SetStatusBarText(tr("Tcp 485 Port Closed"), 1000);
-    }
-}
-
-void TelvorConfigurator::Tcp232Connected()
-{
-    dataPortConnected(CommSettings::TCP232);
-}
-
-void TelvorConfigurator::Tcp485Connected()
-{
-    dataPortConnected(CommSettings::TCP485);
-}
-
-void TelvorConfigurator::Tcp232Disconnected()
-{
-    dataPortDisconnected(CommSettings::TCP232);
-}
-
-void TelvorConfigurator::Tcp485Disconnected()
-{
-    dataPortDisconnected(CommSettings::TCP485);
-}
-
-void TelvorConfigurator::Tcp232StateChanged(QAbstractSocket::SocketState SocketState)
-{
-    dataPortStateChanged(CommSettings::TCP232, SocketState);
-}
-
-void TelvorConfigurator::Tcp485StateChanged(QAbstractSocket::SocketState SocketState)
-{
-    dataPortStateChanged(CommSettings::TCP485, SocketState);
 }
 
 void TelvorConfigurator::Tcp232Error(QAbstractSocket::SocketError err)
@@ -745,24 +725,34 @@ void TelvorConfigurator::Tcp485Error(QAbstractSocket::SocketError err)
     showSocketError(CommSettings::TCP485, err);
 }
 
-void TelvorConfigurator::Tcp232DataReceived()
+void TelvorConfigurator::Tcp232StateChanged(QAbstractSocket::SocketState SocketState)
 {
-    dataPortReceived(CommSettings::TCP232);
+    dataPortStateChanged(CommSettings::TCP232, SocketState);
 }
 
-void TelvorConfigurator::Tcp485DataReceived()
+void TelvorConfigurator::Tcp485StateChanged(QAbstractSocket::SocketState SocketState)
 {
-    dataPortReceived(CommSettings::TCP485);
+    dataPortStateChanged(CommSettings::TCP485, SocketState);
+}
+
+void TelvorConfigurator::TcpDataTransmitted(qint64 Bytes)
+{
+    qCDebug(lcRoute) << Bytes << " Byte Data transmitted ";
 }
 
 void TelvorConfigurator::Tcp232DataTransmitted(qint64 Bytes)
 {
-    qDebug() << Bytes << " Byte Data transmitted ";
+    qCDebug(lcRoute) << Bytes << " Byte Data transmitted ";
 }
 
 void TelvorConfigurator::Tcp485DataTransmitted(qint64 Bytes)
 {
-    qDebug() << Bytes << " Byte Data transmitted ";
+    qCDebug(lcRoute) << Bytes << " Byte Data transmitted ";
+}
+
+void TelvorConfigurator::connectionLost()
+{
+    qCDebug(lcRoute) << "Connection lost.";
 }
 
 void TelvorConfigurator::AbortTcp232Communication()
@@ -775,24 +765,31 @@ void TelvorConfigurator::AbortTcp485Communication()
     closeOtherDataPort(CommSettings::TCP485);
 }
 
+// --- supervision timers -------------------------------------------------------------
+
+void TelvorConfigurator::TimerTimeoutTcpState()
+{
+    routeSilent(CommSettings::TCP);
+}
+
 void TelvorConfigurator::TimerTimeoutTcp232State()
 {
-    dataPortSilent(CommSettings::TCP232);
+    routeSilent(CommSettings::TCP232);
 }
 
 void TelvorConfigurator::TimerTimeoutTcp485State()
 {
-    dataPortSilent(CommSettings::TCP485);
+    routeSilent(CommSettings::TCP485);
 }
 
 void TelvorConfigurator::TimerTcpReading()
 {
     // The record is asked for only if the data port is still the active route.
     if (isDataPort(ConnectionStatus)) {
-        qDebug() << (ConnectionStatus == CommSettings::TCP485 ? "Data send from 485" : "Data send from 232");
-        CheckAndSendData(
-            *routeSocket(ConnectionStatus),
-            TransparentConfig::AT_Command_Formatter(TrpCfgCmdGSMTexts[TransparentConfig::eIdGSMReadAll]));
+        qCDebug(lcRoute) << (ConnectionStatus == CommSettings::TCP485 ? "Data send from 485"
+                                                                      : "Data send from 232");
+        sendFrame(ConnectionStatus,
+                  request(ConnectionStatus, TransparentConfig::eIdReadAll, TransparentConfig::eIdGSMReadAll));
     }
     pTimerTcpReading->stop();
 }
@@ -802,9 +799,9 @@ void TelvorConfigurator::TimerServerFull()
     // A device whose data port is taken accepts the connection and closes it
     // at once; eight seconds on, the route tells which happened.
     if (ConnectionStatus == CommSettings::Max)
-        SetStatusBarText(tr("Server can have connection Check server"), 1000);
+        SetStatusBarText(tr("Server can have connection Check server"), STATUS_BRIEF_MS);
     else
-        SetStatusBarText(tr("Connected Succesfully"), 1000);
+        SetStatusBarText(tr("Connected Succesfully"), STATUS_BRIEF_MS);
     pTimerServerFull->stop();
 }
 
@@ -812,11 +809,10 @@ void TelvorConfigurator::TimerServerFull()
 
 void TelvorConfigurator::receiveFrames(CommSettings::eRoute_t route)
 {
-    QIODevice *channel = routeChannel(route);
+    QIODevice *channel = Routes[route].channel;
     const QByteArray bytes = channel->readAll();
-    if (isDataPort(route))
-        qDebug() << bytes;
-    const QList<Framing::Piece> pieces = RouteFrames[route].append(bytes);
+    qCDebug(lcWire) << Routes[route].name << "received" << bytes;
+    const QList<Framing::Piece> pieces = Routes[route].frames->append(bytes);
     for (const Framing::Piece &piece : pieces) {
         // A reply may close the channel (a restart acknowledgement does): what
         // came with it goes with the channel.
@@ -838,21 +834,6 @@ void TelvorConfigurator::reportReceiveFailure(CommSettings::eRoute_t route,
                                               TransparentConfig::TrpErr_t result)
 {
     Q_ASSERT(result > TransparentConfig::err_OK && result < TransparentConfig::err_Max);
-    const QString &name = TransparentConfig::TrpErrString[result];
-    switch (route) {
-    case CommSettings::TCP:
-        SetStatusBarText(tr("TCPDataReceived Error :%1").arg(name), 3000);
-        break;
-    case CommSettings::TCP232:
-        SetStatusBarText(tr("TCP232DataReceived Error :%1").arg(name), 3000);
-        break;
-    case CommSettings::TCP485:
-        SetStatusBarText(tr("TCP485DataReceived Error :%1").arg(name), 3000);
-        break;
-    case CommSettings::USB:
-        SetStatusBarText(tr("SerialReceived Error : %1").arg(name), 1000);
-        break;
-    default:
-        break;
-    }
+    const StatusText &failure = Routes[route].receiveFailure;
+    SetStatusBarText(tr(failure.text).arg(TransparentConfig::TrpErrString[result]), failure.ms);
 }

@@ -7,9 +7,15 @@
 // serial port (USB) and the six supervision timers, and wires them together:
 //   socket or port -> frame assembler -> Receive_Callback -> page and windows
 //   page / panel / network window -> WriteData -> Transmit_Callback -> channel
-// It carries the device commands of its menu and opens the network window.
+// The four routes share one path for each step of their life (opened, up,
+// data received, silent, down, send); a table with one row per route holds
+// what tells them apart. The named slots of each route call into that path.
+// The window also carries the device commands of its menu and opens the
+// network window.
 
+#include "commandset.h"
 #include "commsettings.h"
+#include "devicemodel.h"
 #include "frameassembler.h"
 #include "transparentconfig.h"
 
@@ -34,6 +40,7 @@ class TelvorConfigurator : public QMainWindow
     Q_OBJECT
 
 public:
+    // DeviceChoice: the start window's index, an eDeviceModel_t value.
     TelvorConfigurator(QWidget *parent, int DeviceChoice);
     ~TelvorConfigurator() override;
 
@@ -98,27 +105,82 @@ private:
     void CheckAndSendData(QTcpSocket &rSocket, const QByteArray &rArr);
     void CheckAndSendData(QSerialPort &rSerial, const QByteArray &rArr);
 
-    // The socket of a TCP route; null for USB and Max.
-    QTcpSocket *routeSocket(CommSettings::eRoute_t route) const;
+    // What a route event does to a menu action: leave it, enable it, disable it.
+    enum class Switch
+    {
+        Keep,
+        On,
+        Off
+    };
+    // The action states one route event leaves, after the window's contract:
+    // commands are RESTART DEVICE and GET INFO, models the two model actions.
+    struct ActionStates
+    {
+        Switch commands;
+        Switch ping;
+        Switch models;
+    };
+    struct StatusText
+    {
+        const char *text; // untranslated; null for none
+        int ms;
+    };
+    // When a route becomes the active one: on the first answer after its
+    // channel opened (configuration service, USB) or as soon as its socket
+    // connects (the data ports).
+    enum class UpWhen
+    {
+        FirstAnswer,
+        Connected
+    };
+
+    // One row per route, indexed by CommSettings::eRoute_t. The channel,
+    // timer and flag are the window's named members; the row only points at
+    // them. Everything that tells the routes apart is here.
+    struct Route
+    {
+        const char *name; // in traces
+        QIODevice *channel;
+        QTimer *answerTimer;
+        bool *answered; // the route's success flag
+        void (TransparentConfig::*preparePage)(const bool &);
+        UpWhen upWhen;
+        bool resetsPageWhenDown;
+        StatusText up, down, receiveFailure, noAnswer;
+        const char *networkErrorText; // null: the error's own name
+        ActionStates atOpen, atUp, atDown;
+        const char *answeredTrace, *noAnswerTrace;
+        // Filled from the row's index.
+        QTcpSocket *socket = nullptr; // the channel when it is a socket
+        FrameAssembler *frames = nullptr;
+        CommandSet::Kind commands = CommandSet::None;
+    };
+
+    void connectSignals();
+    void buildRouteTable();
+    void disconnectChannels();
+    void selectDeviceModel(eDeviceModel_t model);
+    void applyActions(const ActionStates &states);
+    bool isDataPort(CommSettings::eRoute_t route) const;
+
+    // A request without values in the command set the route speaks.
+    QByteArray request(CommSettings::eRoute_t route, TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
+                       TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId) const;
+    void sendFrame(CommSettings::eRoute_t route, const QByteArray &frame);
     void sendDeviceCommand(TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
                            TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId, bool sendOnSerial);
-    void setCommandActions(bool enabled);
-    void setModelActions(bool enabled);
 
-    void setUpReceivePath();
-    void disconnectChannels();
+    // The life of a route: its channel opened, the route up (the active
+    // route), data received, no answer in time, the route down.
+    void routeOpened(CommSettings::eRoute_t route);
+    void routeUp(CommSettings::eRoute_t route);
+    void routeReceived(CommSettings::eRoute_t route);
+    void routeSilent(CommSettings::eRoute_t route);
+    void routeDown(CommSettings::eRoute_t route);
 
-    // Route channels: one implementation for the routes that behave alike.
-    QIODevice *routeChannel(CommSettings::eRoute_t route) const;
-    QTimer *dataPortStateTimer(CommSettings::eRoute_t route) const;
-    bool &dataPortSucceed(CommSettings::eRoute_t route);
     void openTcpRoute(CommSettings::eRoute_t route, const QString &Ip, int Port);
     void closeTcpRoute(CommSettings::eRoute_t route);
-    void dataPortConnected(CommSettings::eRoute_t route);
-    void dataPortDisconnected(CommSettings::eRoute_t route);
     void dataPortStateChanged(CommSettings::eRoute_t route, QAbstractSocket::SocketState state);
-    void dataPortSilent(CommSettings::eRoute_t route);
-    void dataPortReceived(CommSettings::eRoute_t route);
     void showSocketError(CommSettings::eRoute_t route, QAbstractSocket::SocketError err);
     void closeOtherDataPort(CommSettings::eRoute_t closedRoute);
 
@@ -149,8 +211,8 @@ private:
     const int SERVER_FULL_TIMEOUT_MS = 8000;
     const int SEND_READING_DATA = 500;
 
-    // One reassembly buffer per route, indexed by CommSettings::eRoute_t.
     FrameAssembler RouteFrames[CommSettings::Max];
+    Route Routes[CommSettings::Max];
     // A serial failure is reported by one box until the port is opened again.
     bool SerialFailureReported = false;
 };

@@ -5,21 +5,45 @@
 //
 // Every rule is written once against a PortUi (one port's widgets and stored
 // values) and the named RS-485 / RS-232 slots only choose the port. Requests
-// leave the page through WriteData; the reply handler fills the widgets and
-// relies on PortCheck485/PortCheck232 being set before it moves an enable box.
+// are framed by requestbuilder and leave the page through WriteData; the
+// reply handler fills the widgets and relies on PortCheck485/PortCheck232
+// being set before it moves an enable box.
 
 #include "transparentconfig.h"
 #include "ui_transparentconfig.h"
 
+#include "commandset.h"
+#include "logging.h"
+#include "requestbuilder.h"
+
 #include <QComboBox>
-#include <QDebug>
 #include <QMessageBox>
 #include <QSpinBox>
 
 TransparentConfig::TransparentConfig(QWidget *parent) : QWidget(parent), ui(new Ui::TransparentConfig)
 {
     ui->setupUi(this);
+    bindPorts();
 
+    for (const PortUi &p : Ports) {
+        Q_ASSERT(p.Enable->currentIndex() <= EnableIndexMax);
+        Q_ASSERT(p.Baud->currentIndex() <= BaudIndexMax);
+        Q_ASSERT(p.Datab->currentIndex() <= DatabitMax - DatabitMin);
+        Q_ASSERT(p.Stopb->currentIndex() <= StopbitMax - StopbitMin);
+        Q_ASSERT(p.Parityb->currentIndex() <= ParitybitMax);
+    }
+
+    CheckUI_Enabled(ui->comboBox_Enable_485->currentIndex() != 0, eRoute_Serial_t::e485);
+    CheckUI_Enabled(ui->comboBox_Enable_232->currentIndex() != 0, eRoute_Serial_t::e232);
+}
+
+TransparentConfig::~TransparentConfig()
+{
+    delete ui;
+}
+
+void TransparentConfig::bindPorts()
+{
     PortUi &p485 = Ports[int(eRoute_Serial_t::e485)];
     p485.Enable = ui->comboBox_Enable_485;
     p485.Port = ui->spinBox_Port_485;
@@ -65,22 +89,6 @@ TransparentConfig::TransparentConfig(QWidget *parent) : QWidget(parent), ui(new 
     p232.PortCheck = &PortCheck232;
     p232.CarrierRoute = eTCP232;
     p232.Name = QStringLiteral("232");
-
-    for (const PortUi &p : Ports) {
-        Q_ASSERT(p.Enable->currentIndex() <= EnableIndexMax);
-        Q_ASSERT(p.Baud->currentIndex() <= BaudIndexMax);
-        Q_ASSERT(p.Datab->currentIndex() <= DatabitMax - DatabitMin);
-        Q_ASSERT(p.Stopb->currentIndex() <= StopbitMax - StopbitMin);
-        Q_ASSERT(p.Parityb->currentIndex() <= ParitybitMax);
-    }
-
-    CheckUI_Enabled(ui->comboBox_Enable_485->currentIndex() != 0, eRoute_Serial_t::e485);
-    CheckUI_Enabled(ui->comboBox_Enable_232->currentIndex() != 0, eRoute_Serial_t::e232);
-}
-
-TransparentConfig::~TransparentConfig()
-{
-    delete ui;
 }
 
 TransparentConfig::PortUi &TransparentConfig::port(eRoute_Serial_t route)
@@ -108,7 +116,16 @@ QList<QWidget *> TransparentConfig::serialSettings(const PortUi &p)
 
 bool TransparentConfig::usesGsmCommands() const
 {
-    return CheckConnectionType == eTCP485 || CheckConnectionType == eTCP232;
+    return CommandSet::forConnection(CheckConnectionType) == CommandSet::Gsm;
+}
+
+QString TransparentConfig::commandKeyword(eTrpCfgCmdTableID_t ethernetId, eTrpCfgCmdGSMTableID_t gsmId) const
+{
+    const CommandSet::Kind set = CommandSet::forConnection(CheckConnectionType);
+    const QString *table = CommandSet::keywordTable(set);
+    if (table == nullptr)
+        return QString();
+    return table[set == CommandSet::Gsm ? int(gsmId) : int(ethernetId)];
 }
 
 // ---------------------------------------------------------------------------
@@ -273,7 +290,7 @@ void TransparentConfig::portModeChanged(eRoute_Serial_t route, int index)
     Q_ASSERT(index >= 0 && index <= TrpModIndexMax);
     const PortUi &p = port(route);
     *p.TrpMod = static_cast<eTrp_Mod_t>(index);
-    qDebug() << "index :" << index << "Mod :" << int(*p.TrpMod);
+    qCDebug(lcPage) << "index :" << index << "Mod :" << int(*p.TrpMod);
     CheckModChange(route);
 }
 
@@ -301,7 +318,7 @@ void TransparentConfig::tcpPortFinished(eRoute_Serial_t route)
     if (value != *p.OtherTcpPort)
         *p.TcpPort = value;
     p.Port->setValue(*p.TcpPort);
-    qDebug() << QStringLiteral("TcpPort_%1:").arg(p.Name) << *p.TcpPort;
+    qCDebug(lcPage) << QStringLiteral("TcpPort_%1:").arg(p.Name) << *p.TcpPort;
 }
 
 void TransparentConfig::retryCountFinished(eRoute_Serial_t route)
@@ -417,10 +434,9 @@ void TransparentConfig::on_pushButton_StaticIPConfig_clicked()
 
 void TransparentConfig::requestPortRecord()
 {
-    if (CheckConnectionType == eETH || CheckConnectionType == eUSB)
-        emit WriteData(AT_Command_Formatter(TrpCfgCmdTexts[eIdReadAll]));
-    else if (usesGsmCommands())
-        emit WriteData(AT_Command_Formatter(TrpCfgCmdGSMTexts[eIdGSMReadAll]));
+    const QString keyword = commandKeyword(eIdReadAll, eIdGSMReadAll);
+    if (!keyword.isEmpty())
+        emit WriteData(AT_Command_Formatter(keyword));
 }
 
 void TransparentConfig::on_pushButton_ReadConfiguration_clicked()
@@ -428,54 +444,41 @@ void TransparentConfig::on_pushButton_ReadConfiguration_clicked()
     requestPortRecord();
 }
 
+QStringList TransparentConfig::portBlockValues(const PortUi &p, bool gsm) const
+{
+    QStringList values;
+    values << QString::number(p.Enable->currentIndex()) << QString::number(p.Port->value())
+           << QString::number(p.Mod->currentIndex()) << QString::number(p.Datab->currentIndex() + DatabitMin)
+           << QString::number(p.Parityb->currentIndex())
+           << QString::number(p.Stopb->currentIndex() + StopbitMin) << QString::number(p.Baud->currentIndex())
+           << QString::number(*p.WaitingChr) << QString::number(*p.WaitingMs)
+           << QString::number(p.ModbusTimeout->value()) << QString::number(p.EthTimeout->value());
+    if (gsm) {
+        const int retries = p.RetryCount->value();
+        values << QString::number(retries)
+               << QString::number(ReplyParser::commandIntervalToWire(p.IntervalTime->value(), retries))
+               << QString::number(ReplyParser::pingIntervalToWire(p.PingInterval->value()));
+    }
+    return values;
+}
+
 QStringList TransparentConfig::portRecordValues() const
 {
     const bool gsm = usesGsmCommands();
     QStringList values;
-    for (const PortUi &p : Ports) {
-        values << QString::number(p.Enable->currentIndex()) << QString::number(p.Port->value())
-               << QString::number(p.Mod->currentIndex())
-               << QString::number(p.Datab->currentIndex() + DatabitMin)
-               << QString::number(p.Parityb->currentIndex())
-               << QString::number(p.Stopb->currentIndex() + StopbitMin)
-               << QString::number(p.Baud->currentIndex()) << QString::number(*p.WaitingChr)
-               << QString::number(*p.WaitingMs) << QString::number(p.ModbusTimeout->value())
-               << QString::number(p.EthTimeout->value());
-        if (gsm) {
-            const int retries = p.RetryCount->value();
-            // With retries the box shows seconds; the device counts milliseconds.
-            const int intervalMs = retries > 0 ? p.IntervalTime->value() * 1000 : p.IntervalTime->value();
-            values << QString::number(retries) << QString::number(intervalMs)
-                   << QString::number(p.PingInterval->value() * 60);
-        }
-    }
+    for (const PortUi &p : Ports)
+        values << portBlockValues(p, gsm);
     if (gsm)
         values << ui->lineEdit_APN->text();
     values << QString::number(ui->checkBox_InfoResponse->isChecked() ? 1 : 0);
-    Q_ASSERT(values.size() ==
-             (gsm ? GSM_AT_CMD_LAST_ID - GSM_AT_CMD_FIRST_ID + 1 : AT_CMD_LAST_ID - AT_CMD_FIRST_ID + 1));
+    Q_ASSERT(values.size() == CommandSet::portRecordSize(CommandSet::forConnection(CheckConnectionType)));
     return values;
 }
 
-void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
+// Seven data bits without parity is rarely what a line needs: each port set so
+// asks first, and the write goes ahead only if every question got a Yes.
+bool TransparentConfig::confirmSevenBitsWithoutParity()
 {
-    if (CheckConnectionType == eMax)
-        return; // no route has come up yet: there is no command set to write with
-
-    const bool gsm = usesGsmCommands();
-
-    // The record has no escaping: a separator inside the APN would shift every
-    // value after it on the device.
-    if (gsm) {
-        const QString apn = ui->lineEdit_APN->text();
-        if (apn.contains(QLatin1Char(',')) || apn.contains(QLatin1Char('\r')) ||
-            apn.contains(QLatin1Char('\n'))) {
-            QMessageBox::warning(this, tr("Uyarı !"),
-                                 tr("APN içinde virgül veya satır sonu olamaz ! Yapılandırma yazılmadı."));
-            return;
-        }
-    }
-
     bool bWriteControl = true;
     for (const PortUi &p : Ports) {
         if (p.Datab->currentIndex() == 0 && p.Parityb->currentIndex() == 0) {
@@ -487,12 +490,31 @@ void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
                 bWriteControl = false;
         }
     }
+    return bWriteControl;
+}
 
+void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
+{
+    if (CommandSet::forConnection(CheckConnectionType) == CommandSet::None)
+        return; // no route has come up yet: there is no command set to write with
+
+    // The record has no escaping: a separator inside the APN would shift every
+    // value after it on the device.
+    if (usesGsmCommands()) {
+        const QString apn = ui->lineEdit_APN->text();
+        if (apn.contains(QLatin1Char(',')) || apn.contains(QLatin1Char('\r')) ||
+            apn.contains(QLatin1Char('\n'))) {
+            QMessageBox::warning(this, tr("Uyarı !"),
+                                 tr("APN içinde virgül veya satır sonu olamaz ! Yapılandırma yazılmadı."));
+            return;
+        }
+    }
+
+    const bool bWriteControl = confirmSevenBitsWithoutParity();
     const QStringList list = portRecordValues();
-    const QString keyword = gsm ? TrpCfgCmdGSMTexts[eIdGSMWriteAll] : TrpCfgCmdTexts[eIdWriteAll];
-    const QString qstrBuffer = AT_CMD + keyword + AT_SET + list.join(QLatin1Char(',')) + AT_CRLF;
-    qDebug() << "ParamsAll:" << ParamsAll;
-    qDebug() << "list:" << list;
+    const QByteArray request = RequestBuilder::frame(commandKeyword(eIdWriteAll, eIdGSMWriteAll), list);
+    qCDebug(lcPage) << "ParamsAll:" << ParamsAll;
+    qCDebug(lcPage) << "list:" << list;
 
     if (list != ParamsAll) {
         const QMessageBox::StandardButton reply = QMessageBox::question(
@@ -505,5 +527,5 @@ void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
         }
     }
     if (bWriteControl)
-        emit WriteData(qstrBuffer.toUtf8());
+        emit WriteData(request);
 }

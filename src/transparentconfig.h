@@ -8,8 +8,13 @@
 // rules. The protocol half of the class holds the two keyword tables, the frame
 // constants, the request formatter and the reply handler Receive_Callback:
 //   main window read handler -> Receive_Callback -> replyparser (plain checks)
-//   -> page widgets / network window / information windows / signals.
-// Requests leave the page only through the WriteData signal.
+//   -> one apply step per reply kind -> page widgets / network window /
+//   information windows / signals.
+// Requests are framed by requestbuilder and leave the page only through the
+// WriteData signal. The command set (keyword table and record length) follows
+// CheckConnectionType through CommandSet::forConnection alone.
+
+#include "replyparser.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,10 +24,6 @@
 class QComboBox;
 class QSpinBox;
 class StaticIpConfig;
-namespace ReplyParser {
-struct PortBlock;
-struct PortRecord;
-} // namespace ReplyParser
 
 namespace Ui {
 class TransparentConfig;
@@ -249,6 +250,7 @@ private:
         eConnection_State_t CarrierRoute = eMax; // the data-port route that runs over this port
         QString Name;                            // "485" / "232", for titles and the debug log
     };
+    void bindPorts();
     PortUi &port(eRoute_Serial_t route);
     const PortUi &port(eRoute_Serial_t route) const;
     static eRoute_Serial_t otherPort(eRoute_Serial_t route);
@@ -264,19 +266,35 @@ private:
     void tcpPortFinished(eRoute_Serial_t route);
     void retryCountFinished(eRoute_Serial_t route);
     bool usesGsmCommands() const;
+    // The keyword of a command in the table of the route in force; empty
+    // before any route has come up.
+    QString commandKeyword(eTrpCfgCmdTableID_t ethernetId, eTrpCfgCmdGSMTableID_t gsmId) const;
     // The port record as the page shows it, one text per value, in wire order.
     QStringList portRecordValues() const;
+    QStringList portBlockValues(const PortUi &p, bool gsm) const;
+    bool confirmSevenBitsWithoutParity();
     void requestPortRecord();
 
     PortUi Ports[2];
     bool ApnWarningOpen = false;
 
     // --- reply handling (transparentconfig_replies.cpp) ---
+    // One apply step per reply kind; each gets the reply with its line end
+    // removed and does everything that kind of reply asks for.
+    void applyPortRecord(const QByteArray &reply);
+    void applyNetworkRecord(const QByteArray &reply, StaticIpConfig *window);
+    void applyCurrentIp(const QByteArray &reply);
+    void applyDeviceInfo(const QByteArray &reply);
+    void applyAcknowledgement(ReplyParser::ReplyKind kind);
+    void applyError(const QByteArray &reply);
     // Applies a checked port record: the RS-485 block, the RS-232 block, then
     // the general fields. Fields outside their range are skipped.
     void fillPortRecord(const ReplyParser::PortRecord &record, bool gsm);
-    void fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block, bool gsm);
+    void fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block);
+    void fillGsmFields(const PortUi &p, const ReplyParser::PortBlock &block, bool is485);
+    void reportOutOfRange(const ReplyParser::PortRecord &record);
     void reportRecordLength(const QString &keyword, int received, int required);
+    ReplyParser::PortRecordLimits recordLimits() const;
 
 
     Ui::TransparentConfig *ui;
@@ -306,6 +324,8 @@ private:
     const int CmdIntvervalMinS = 3;
     const int CmdIntvervalMaxMs = 5000;
     const int CmdIntvervalMinMs = 0;
+    // The record limits above as the reply parser takes them, filled once.
+    const ReplyParser::PortRecordLimits RecordLimits = recordLimits();
 
     QByteArray APNValue;
     QStringList ParamsAll;

@@ -3,9 +3,12 @@
 // Both keyword tables are indexed by their own command-id enumeration. A
 // keyword that both command sets know is spelled the same in both, so request
 // bytes never depend on the route; the table only decides which id a reply
-// keyword maps to.
+// keyword maps to. The frame constants below are the only spelling of the
+// frame format; requestbuilder frames every request from them.
 
 #include "transparentconfig.h"
+
+#include "requestbuilder.h"
 
 const QString TransparentConfig::AT_CMD = QStringLiteral("AT+");
 const QString TransparentConfig::AT_SET = QStringLiteral("=");
@@ -131,10 +134,10 @@ const QString TrpCfgCmdGSMTexts[TransparentConfig::eTrpCfgCmdGSM_Max + 1] = {
 
 QByteArray &TransparentConfig::AT_Command_Formatter(const QString &keyword)
 {
+    // One buffer for every call: each caller sends or copies the frame before
+    // the next call overwrites it.
     static QByteArray buffer;
     buffer.clear();
-    buffer.append(AT_CMD.toUtf8());
-    buffer.append(keyword.toUtf8());
-    buffer.append(AT_CRLF.toUtf8());
+    buffer.append(RequestBuilder::frame(keyword));
     return buffer;
 }

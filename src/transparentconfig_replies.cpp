@@ -1,244 +1,194 @@
 // The reply handler: the one place where what the device sends is applied.
 //
-// The main window hands over every reply read from the active route. The
-// plain functions of replyparser check the frame, name the reply by the head
-// (the bytes before its first "=") in the command table of the route, and read
-// and check its record; only then does this file touch the page, the network
-// window, the information windows or the signals. A record that is too short
-// is not applied at all, and a value outside its range is skipped, so device
-// data can never leave the page half filled or trip an assertion.
+// The main window hands over every reply read from the active route.
+// ReplyParser::readReply checks the frame and names the reply by the head (the
+// bytes before its first "=") in the command table of the route; one apply
+// step per kind of reply then reads and checks its record with the plain
+// parser and only then touches the page, the network window, the information
+// windows or the signals. A record that is too short is not applied at all,
+// and a value outside its range is skipped, so device data can never leave
+// the page half filled or trip an assertion.
 
 #include "transparentconfig.h"
 #include "ui_transparentconfig.h"
 
+#include "commandset.h"
 #include "devinfo.h"
-#include "replyparser.h"
+#include "logging.h"
 #include "staticipconfig.h"
+#include "statustimes.h"
 
-#include <QDebug>
+#include <tuple>
 
-namespace {
-
-// What a reply asks for, the same on both command sets.
-enum class ReplyKind
-{
-    None,
-    PortRecord,
-    NetworkRecord,
-    CurrentIp,
-    Restart,
-    Ping,
-    Close232,
-    Close485,
-    DeviceInfo,
-    Ok,
-    Error,
-};
-
-ReplyKind ethernetReply(int id)
-{
-    switch (id) {
-    case TransparentConfig::eIdReadAll:
-        return ReplyKind::PortRecord;
-    case TransparentConfig::eIdReadNetworkCfg:
-        return ReplyKind::NetworkRecord;
-    case TransparentConfig::eIdCurrentIPAddr:
-        return ReplyKind::CurrentIp;
-    case TransparentConfig::eIdDeviceRestart:
-        return ReplyKind::Restart;
-    case TransparentConfig::eIdDevicePing:
-        return ReplyKind::Ping;
-    case TransparentConfig::eIdDeviceInfo:
-        return ReplyKind::DeviceInfo;
-    case TransparentConfig::eIdRetOK:
-        return ReplyKind::Ok;
-    case TransparentConfig::eIdRetERR:
-        return ReplyKind::Error;
-    default:
-        return ReplyKind::None;
-    }
-}
-
-ReplyKind gsmReply(int id)
-{
-    switch (id) {
-    case TransparentConfig::eIdGSMReadAll:
-        return ReplyKind::PortRecord;
-    case TransparentConfig::eIdGSMReadNetworkCfg:
-        return ReplyKind::NetworkRecord;
-    case TransparentConfig::eIdGSMCurrentIPAddr:
-        return ReplyKind::CurrentIp;
-    case TransparentConfig::eIdGSMDeviceRestart:
-        return ReplyKind::Restart;
-    case TransparentConfig::eIdGSMDevicePing:
-        return ReplyKind::Ping;
-    case TransparentConfig::eId232ComClose:
-        return ReplyKind::Close232;
-    case TransparentConfig::eId485ComClose:
-        return ReplyKind::Close485;
-    case TransparentConfig::eIdGSMDeviceInfo:
-        return ReplyKind::DeviceInfo;
-    case TransparentConfig::eIdGSMRetOK:
-        return ReplyKind::Ok;
-    case TransparentConfig::eIdGSMRetERR:
-        return ReplyKind::Error;
-    default:
-        return ReplyKind::None;
-    }
-}
-
-const int RecordProblemMs = 3000;
-const int AcknowledgeMs = 1000;
-
-} // namespace
+using ReplyParser::ReplyKind;
 
 TransparentConfig::TrpErr_t TransparentConfig::Receive_Callback(QByteArray &qba,
                                                                 StaticIpConfig *stStaticIpConfig)
 {
-    qDebug() << "Receive_Callback:" << qba;
+    qCDebug(lcPage) << "Receive_Callback:" << qba;
 
-    switch (ReplyParser::checkFrame(qba)) {
-    case ReplyParser::FrameStatus::MissingLineEnd:
+    const CommandSet::Kind set = CommandSet::forConnection(CheckConnectionType);
+    const ReplyParser::Reply reply =
+        ReplyParser::readReply(qba, CommandSet::keywordTable(set), CommandSet::endMarker(set));
+    if (reply.status == ReplyParser::FrameStatus::MissingLineEnd)
         return err_EndChr;
-    case ReplyParser::FrameStatus::MissingPlus:
-        qba = ReplyParser::frameBody(qba);
+    qba = reply.body;
+    if (reply.status == ReplyParser::FrameStatus::MissingPlus)
         return err_BeginChr;
-    case ReplyParser::FrameStatus::Ok:
-        break;
-    }
-    qba = ReplyParser::frameBody(qba);
 
-    bool gsm = false;
-    const QString *table = nullptr;
-    int endMarker = 0;
-    switch (CheckConnectionType) {
-    case eETH:
-    case eUSB:
-        table = TrpCfgCmdTexts;
-        endMarker = eTrpCfgCmd_Max;
-        break;
-    case eTCP485:
-    case eTCP232:
-        gsm = true;
-        table = TrpCfgCmdGSMTexts;
-        endMarker = eTrpCfgCmdGSM_Max;
-        break;
-    case eMax:
-        return err_OK; // no route yet, so no command set to read the reply with
-    }
-
-    const int id = ReplyParser::findReplyId(ReplyParser::replyHead(qba), table, endMarker);
-    const ReplyKind kind = id < 0 ? ReplyKind::None : gsm ? gsmReply(id) : ethernetReply(id);
-    const QByteArray reply = qba;
-
-    switch (kind) {
+    switch (reply.kind) {
     case ReplyKind::None:
+        return err_OK;
+    case ReplyKind::PortRecord:
+        applyPortRecord(reply.body);
         break;
-
-    case ReplyKind::PortRecord: {
-        qba = ReplyParser::replyValues(reply);
-        const ReplyParser::PortRecordLimits limits{
-            EnableIndexMax, TrpModIndexMax, DatabitMin,    DatabitMax,    ParitybitMax, StopbitMin,
-            StopbitMax,     BaudIndexMax,   WaitingChrMin, WaitingChrMax, WaitingMsMin, WaitingMsMax,
-        };
-        const ReplyParser::PortRecord record =
-            ReplyParser::parsePortRecord(ReplyParser::splitRecord(reply), gsm, limits);
-        if (!record.complete()) {
-            reportRecordLength(table[gsm ? int(eIdGSMReadAll) : int(eIdReadAll)], record.received,
-                               record.required);
-            break;
-        }
-        ParamsAll = record.texts;
-        fillPortRecord(record, gsm);
-
-        if (!record.outOfRange.isEmpty()) {
-            const int firstId = gsm ? GSM_AT_CMD_FIRST_ID : AT_CMD_FIRST_ID;
-            QStringList skipped;
-            for (int pos : record.outOfRange)
-                skipped << table[firstId + pos] + QLatin1Char('=') + record.texts.at(pos);
-            emit WriteStatusBar(tr("Out-of-range values skipped in %1 reply: %2")
-                                    .arg(table[gsm ? int(eIdGSMReadAll) : int(eIdReadAll)],
-                                         skipped.join(QStringLiteral(", "))),
-                                RecordProblemMs);
-        }
+    case ReplyKind::NetworkRecord:
+        applyNetworkRecord(reply.body, stStaticIpConfig);
         break;
-    }
-
-    case ReplyKind::NetworkRecord: {
-        qba = ReplyParser::replyValues(reply);
-        if (stStaticIpConfig == nullptr) {
-            qDebug() << "Receive_Callback: network record dropped, no network window open";
-            break;
-        }
-        const int received = ReplyParser::splitRecord(reply).size();
-        if (received != ReplyParser::NetworkRecordSize) {
-            reportRecordLength(TrpCfgCmdTexts[eIdReadNetworkCfg], received, ReplyParser::NetworkRecordSize);
-            break;
-        }
-        stStaticIpConfig->ReadNetworkCfg(qba);
-        break;
-    }
-
     case ReplyKind::CurrentIp:
-        qba = ReplyParser::replyValues(reply);
-        emit SetCurrentIpAddr(ReplyParser::decodeCurrentIp(qba));
+        applyCurrentIp(reply.body);
         break;
-
-    case ReplyKind::Restart:
-        emit WriteStatusBar(tr("Device Restarted!"), AcknowledgeMs);
-        emit DisconnectTcp();
+    case ReplyKind::DeviceInfo:
+        applyDeviceInfo(reply.body);
         break;
-
-    case ReplyKind::Ping:
-        emit WriteStatusBar(tr("Ping -> OK"), AcknowledgeMs);
-        break;
-
-    case ReplyKind::Close232:
-        emit WriteStatusBar(tr("232 Closed"), AcknowledgeMs);
-        break;
-
-    case ReplyKind::Close485:
-        emit WriteStatusBar(tr("485 Closed"), AcknowledgeMs);
-        break;
-
-    case ReplyKind::DeviceInfo: {
-        qba = ReplyParser::replyValues(reply);
-        // Top-level and one per reply; DestroyDevInfo deletes it once closed.
-        auto *window = new DevInfo(ReplyParser::splitRecord(reply), nullptr);
-        connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
-        // Nothing else deletes a window that is still open when the page goes.
-        connect(this, &QObject::destroyed, window, [window] { delete window; });
-        window->show();
-        break;
-    }
-
-    case ReplyKind::Ok:
-        emit WriteStatusBar(tr("Successfully written"), AcknowledgeMs);
-        break;
-
     case ReplyKind::Error:
-        qba = ReplyParser::replyValues(reply);
-        emit WriteStatusBar(tr("Receive_Callback Error : %1").arg(QString::fromUtf8(qba)), AcknowledgeMs);
+        applyError(reply.body);
+        qba = ReplyParser::replyValues(reply.body);
         return err_Unknown;
+    default: // RESTART, PING, 232CLOSE, 485CLOSE and +OK
+        applyAcknowledgement(reply.kind);
+        return err_OK;
     }
+    // The replies that carry values leave only their values behind.
+    qba = ReplyParser::replyValues(reply.body);
     return err_OK;
+}
+
+ReplyParser::PortRecordLimits TransparentConfig::recordLimits() const
+{
+    ReplyParser::PortRecordLimits limits;
+    // Index limits: the lowest index is 0.
+    limits.enableMax = EnableIndexMax;
+    limits.trpModMax = TrpModIndexMax;
+    limits.paritybitMax = ParitybitMax;
+    limits.baudMax = BaudIndexMax;
+    // Value ranges.
+    std::tie(limits.databitMin, limits.databitMax) = std::tie(DatabitMin, DatabitMax);
+    std::tie(limits.stopbitMin, limits.stopbitMax) = std::tie(StopbitMin, StopbitMax);
+    std::tie(limits.waitingChrMin, limits.waitingChrMax) = std::tie(WaitingChrMin, WaitingChrMax);
+    std::tie(limits.waitingMsMin, limits.waitingMsMax) = std::tie(WaitingMsMin, WaitingMsMax);
+    return limits;
+}
+
+void TransparentConfig::applyPortRecord(const QByteArray &reply)
+{
+    const bool gsm = usesGsmCommands();
+    const ReplyParser::PortRecord record =
+        ReplyParser::parsePortRecord(ReplyParser::splitRecord(reply), gsm, RecordLimits);
+    if (!record.complete()) {
+        reportRecordLength(commandKeyword(eIdReadAll, eIdGSMReadAll), record.received, record.required);
+        return;
+    }
+    ParamsAll = record.texts;
+    fillPortRecord(record, gsm);
+    if (!record.outOfRange.isEmpty())
+        reportOutOfRange(record);
+}
+
+void TransparentConfig::reportOutOfRange(const ReplyParser::PortRecord &record)
+{
+    const QString *table = CommandSet::keywordTable(CommandSet::forConnection(CheckConnectionType));
+    const int firstId = usesGsmCommands() ? GSM_AT_CMD_FIRST_ID : AT_CMD_FIRST_ID;
+    QStringList skipped;
+    for (int pos : record.outOfRange)
+        skipped << table[firstId + pos] + QLatin1Char('=') + record.texts.at(pos);
+    emit WriteStatusBar(
+        tr("Out-of-range values skipped in %1 reply: %2")
+            .arg(commandKeyword(eIdReadAll, eIdGSMReadAll), skipped.join(QStringLiteral(", "))),
+        STATUS_PROBLEM_MS);
+}
+
+// The record is parsed here, once: a window is handed only a whole record.
+void TransparentConfig::applyNetworkRecord(const QByteArray &reply, StaticIpConfig *window)
+{
+    if (window == nullptr) {
+        qCDebug(lcPage) << "Receive_Callback: network record dropped, no network window open";
+        return;
+    }
+    const ReplyParser::NetworkRecord record =
+        ReplyParser::parseNetworkRecord(ReplyParser::splitRecord(reply));
+    if (!record.complete) {
+        reportRecordLength(commandKeyword(eIdReadNetworkCfg, eIdGSMReadNetworkCfg), record.received,
+                           ReplyParser::NetworkRecordSize);
+        return;
+    }
+    window->showNetworkRecord(record);
+}
+
+void TransparentConfig::applyCurrentIp(const QByteArray &reply)
+{
+    emit SetCurrentIpAddr(ReplyParser::decodeCurrentIp(ReplyParser::replyValues(reply)));
+}
+
+void TransparentConfig::applyDeviceInfo(const QByteArray &reply)
+{
+    // Top-level and one per reply; DestroyDevInfo deletes it once closed.
+    auto *window = new DevInfo(ReplyParser::splitRecord(reply), nullptr);
+    connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
+    // Nothing else deletes a window that is still open when the page goes.
+    connect(this, &QObject::destroyed, window, [window] { delete window; });
+    window->show();
+}
+
+void TransparentConfig::applyAcknowledgement(ReplyKind kind)
+{
+    static const struct
+    {
+        ReplyKind kind;
+        const char *text;
+    } Acknowledgements[] = {
+        {ReplyKind::Restart, QT_TR_NOOP("Device Restarted!")},
+        {ReplyKind::Ping, QT_TR_NOOP("Ping -> OK")},
+        {ReplyKind::Close232, QT_TR_NOOP("232 Closed")},
+        {ReplyKind::Close485, QT_TR_NOOP("485 Closed")},
+        {ReplyKind::Ok, QT_TR_NOOP("Successfully written")},
+    };
+    for (const auto &acknowledgement : Acknowledgements) {
+        if (acknowledgement.kind == kind)
+            emit WriteStatusBar(tr(acknowledgement.text), STATUS_BRIEF_MS);
+    }
+    // A restarting device drops its configuration-service connection; this
+    // closes only that route, whichever route carried the reply.
+    if (kind == ReplyKind::Restart)
+        emit DisconnectTcp();
+}
+
+// The detail after "=", or the whole reply when there is none.
+void TransparentConfig::applyError(const QByteArray &reply)
+{
+    emit WriteStatusBar(
+        tr("Receive_Callback Error : %1").arg(QString::fromUtf8(ReplyParser::replyValues(reply))),
+        STATUS_BRIEF_MS);
 }
 
 void TransparentConfig::reportRecordLength(const QString &keyword, int received, int required)
 {
-    qDebug() << "Receive_Callback:" << keyword << "reply not applied," << received << "of" << required
-             << "values";
+    qCDebug(lcPage) << "Receive_Callback:" << keyword << "reply not applied," << received << "of" << required
+                    << "values";
     const QString text =
         received < required
             ? tr("Incomplete %1 reply: %2 of %3 values").arg(keyword).arg(received).arg(required)
             : tr("Invalid %1 reply: %2 values instead of %3").arg(keyword).arg(received).arg(required);
-    emit WriteStatusBar(text, RecordProblemMs);
+    emit WriteStatusBar(text, STATUS_PROBLEM_MS);
 }
 
 void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record, bool gsm)
 {
-    fillPortBlock(eRoute_Serial_t::e485, record.port[0], gsm);
-    fillPortBlock(eRoute_Serial_t::e232, record.port[1], gsm);
+    for (eRoute_Serial_t route : {eRoute_Serial_t::e485, eRoute_Serial_t::e232}) {
+        fillPortBlock(route, record.port[int(route)]);
+        if (gsm)
+            fillGsmFields(port(route), record.port[int(route)], route == eRoute_Serial_t::e485);
+    }
     if (gsm) {
         APNValue = record.apn;
         ui->lineEdit_APN->setText(QString::fromUtf8(APNValue));
@@ -250,7 +200,7 @@ void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record, bo
 // Setting a combo index runs the page's own handler at once, so the stored
 // value goes first: the enable handler then finds the box at the device's
 // value and stays silent, and the mode handler sees the new mode.
-void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block, bool gsm)
+void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block)
 {
     using namespace ReplyParser;
     const PortUi &p = port(route);
@@ -287,21 +237,22 @@ void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::
     }
     p.ModbusTimeout->setValue(v[Tmout]);
     p.EthTimeout->setValue(v[EthTmout]);
-    if (!gsm)
-        return;
+}
 
+void TransparentConfig::fillGsmFields(const PortUi &p, const ReplyParser::PortBlock &block, bool is485)
+{
+    using namespace ReplyParser;
+    const auto &v = block.value;
     p.RetryCount->setValue(v[RetryCnt]);
-    // The interval box's unit follows the retry count: seconds with retries,
-    // milliseconds without. It must follow the count just read, not the one the
-    // page showed before, or a millisecond interval would be cut to the
-    // seconds range (and written back so).
-    const bool inSeconds = p.RetryCount->value() >= 1;
-    setCommandIntervalUnit(p, inSeconds);
-    p.IntervalTime->setValue(inSeconds ? v[IntVal] / 1000 : v[IntVal]);
+    // The interval box's unit follows the retry count: it must follow the
+    // count just read, not the one the page showed before, or a millisecond
+    // interval would be cut to the seconds range (and written back so).
+    const int retries = p.RetryCount->value();
+    setCommandIntervalUnit(p, commandIntervalInSeconds(retries));
+    p.IntervalTime->setValue(commandIntervalFromWire(v[IntVal], retries));
 
-    qDebug() << (route == eRoute_Serial_t::e485 ? "Ping İnt ValOfList:" : "Ping İnt232 ValOfList:")
-             << v[PingIntVal];
-    p.PingInterval->setValue(v[PingIntVal] >= 1 ? v[PingIntVal] / 60 : v[PingIntVal]);
+    qCDebug(lcPage) << (is485 ? "Ping İnt ValOfList:" : "Ping İnt232 ValOfList:") << v[PingIntVal];
+    p.PingInterval->setValue(pingIntervalFromWire(v[PingIntVal]));
 }
 
 void TransparentConfig::DestroyDevInfo()

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLoggingCategory>
 #include <QSettings>
 #include <QTest>
 #include <QTemporaryDir>
@@ -43,6 +44,11 @@ void isolateSettings()
                                                              QFileDevice::ExeOwner);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+void quietTraces()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("telvor.*.debug=false"));
 }
 
 void beginQtStartUp()

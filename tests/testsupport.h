@@ -3,8 +3,9 @@
 // Helpers that every test program shares.
 //
 // TELVOR_TEST_MAIN(Class) replaces QTEST_MAIN: it makes sure the program runs
-// with a settings home of its own (never the real user's), creates the
-// application and the embedded icons, then runs the test class.
+// with a settings home of its own (never the real user's), switches the
+// tool's traces off, creates the application and the embedded icons, then
+// runs the test class.
 //
 // MessageBoxAnswerer watches for modal message boxes, records each one's
 // title, text and buttons, and presses the button a test asked for. A box that
@@ -32,6 +33,9 @@ void initResources();
 // the offscreen plugin never frees) are not leak-checked. Nothing otherwise.
 void beginQtStartUp();
 void endQtStartUp();
+// Switches every trace of the tool off with the logging rule
+// "telvor.*.debug=false"; a test that reads traces sets its own rules.
+void quietTraces();
 // Removes every saved entry of the tool from the (isolated) settings store.
 void clearSettings();
 
@@ -83,6 +87,7 @@ private:
     int main(int argc, char **argv)                                                                                \
     {                                                                                                              \
         TestSupport::isolateSettings();                                                                            \
+        TestSupport::quietTraces();                                                                                \
         TestSupport::beginQtStartUp();                                                                             \
         QApplication app(argc, argv);                                                                              \
         TestSupport::endQtStartUp();                                                                               \

@@ -1,7 +1,8 @@
-// The command tables and the request formatter, checked against the protocol
-// as written down: frame bytes and ids are typed out here, never produced by
-// the code under test.
+// The command tables, the request builder and the formatter, checked against
+// the protocol as written down: frame bytes and ids are typed out here, never
+// produced by the code under test.
 
+#include "requestbuilder.h"
 #include "testsupport.h"
 #include "transparentconfig.h"
 
@@ -51,6 +52,50 @@ private slots:
         QCOMPARE(&first, &second);
         QCOMPARE(first, QByteArray("AT+RESTART\r\n"));
         QCOMPARE(copy, QByteArray("AT+PING\r\n"));
+    }
+
+    // Requests with values: "AT+", keyword, "=", the values separated by
+    // single commas (none after the last), CR LF; no spaces, no padding.
+    void requestsWithValues_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QByteArray>("frame");
+
+        QTest::newRow("no values: keyword only")
+            << QStringLiteral("PING") << QStringList() << QByteArray::fromHex("41542B50494E470D0A");
+        QTest::newRow("Ethernet WRITEALL, both ports on 502 and 503 at 9600")
+            << QStringLiteral("WRITEALL")
+            << QStringList{"1",   "502", "0", "8", "0", "1", "5", "8",   "400", "100", "0", "1",
+                           "503", "0",   "8", "0", "1", "5", "8", "400", "100", "0",   "0"}
+            << QByteArray("AT+WRITEALL=1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0\r\n");
+        QTest::newRow("GSM WRITEALL with an empty APN")
+            << QStringLiteral("WRITEALL")
+            << QStringList{"0", "0", "0",   "8",   "0", "1", "0",  "8",   "400", "100",
+                           "0", "0", "10",  "120", "0", "0", "0",  "8",   "0",   "1",
+                           "0", "8", "400", "100", "0", "0", "10", "120", "",    "0"}
+            << QByteArray(
+                   "AT+WRITEALL=0,0,0,8,0,1,0,8,400,100,0,0,10,120,0,0,0,8,0,1,0,8,400,100,0,0,10,120,,0"
+                   "\r\n");
+        QTest::newRow("WRITE_NETWORKCFG: static flag and twenty octets")
+            << QStringLiteral("WRITE_NETWORKCFG")
+            << QStringList{"1", "192", "168", "1", "50", "255", "255", "255", "0", "192", "168",
+                           "1", "1",   "8",   "8", "8",  "8",   "8",   "8",   "4", "4"}
+            << QByteArray("AT+WRITE_NETWORKCFG=1,192,168,1,50,255,255,255,0,192,168,1,1,8,8,8,8,8,8,4,4\r\n");
+        QTest::newRow("one empty value still has its =")
+            << QStringLiteral("WRITEALL") << QStringList{QString()} << QByteArray("AT+WRITEALL=\r\n");
+        QTest::newRow("text values travel as UTF-8, unchanged")
+            << QStringLiteral("WRITEALL")
+            << QStringList{QString::fromUtf8("İnternet"), QStringLiteral(" a b ")}
+            << QByteArray("AT+WRITEALL=\xC4\xB0nternet, a b \r\n");
+    }
+
+    void requestsWithValues()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(QStringList, values);
+        QFETCH(QByteArray, frame);
+        QCOMPARE(RequestBuilder::frame(keyword, values), frame);
     }
 
     void frameConstants()

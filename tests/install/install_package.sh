@@ -21,9 +21,26 @@ for lib in libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5 libqt5serialpor
 done
 pass "package control fields; Depends: $depends"
 
+# The long description is the AppStream description: its paragraphs and list
+# items, below the one-line summary.
+description="$(dpkg-deb -f "$deb" Description)"
+[ "$(echo "$description" | head -n 1)" = "Configuration tool for Telvor serial-to-network gateways" ] ||
+    fail "the description's first line is not the summary: $(echo "$description" | head -n 1)"
+[ "$(echo "$description" | wc -l)" -ge 8 ] || fail "the package has no long description: $description"
+echo "$description" | grep -q '^ A tool with which a technician sets up a Telvor gateway: a box that carries$' ||
+    fail "the long description does not begin with the metainfo's first paragraph"
+echo "$description" | grep -q '^  \* read and write the network settings: static address or DHCP, mask, gateway$' ||
+    fail "the long description lacks the metainfo's list items"
+echo "$description" | grep -q '^ \.$' || fail "the long description's paragraphs are not separated"
+if echo "$description" | sed 1d | grep -q '.\{81\}'; then
+    fail "the long description has lines over 80 columns"
+fi
+pass "long description from the metainfo"
+
 dpkg-deb -x "$deb" "$scratch/root"
 check_installed_tree "$scratch/root/usr" bin
-pass "package contents"
+check_debian_docs "$scratch/root/usr/share/doc/telvor-configurator" "$(dpkg-deb -f "$deb" Version)"
+pass "package contents, copyright and changelog"
 
 program="$scratch/root/usr/bin/TelvorConfiguratorGUI"
 if ldd "$program" | grep -q 'not found'; then

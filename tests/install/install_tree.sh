@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # `cmake --install` into a temporary prefix puts the program, the desktop entry,
-# the AppStream metainfo and the icon in the standard places, and nothing else;
-# desktop-file-validate and appstreamcli accept them.
+# the AppStream metainfo, the icons (scalable, 48, 128 and 256 pixels), the
+# copyright file and the changelog in the standard places, and nothing else;
+# desktop-file-validate and appstreamcli accept them, and the program names
+# the desktop entry as its own.
 #   install_tree.sh BUILD_DIR
 source "$(dirname "$0")/common.sh"
 build="${1:?usage: install_tree.sh BUILD_DIR}"

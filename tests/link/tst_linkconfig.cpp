@@ -4,7 +4,7 @@
 // GSM command set; the confirmations that stop or redirect a write; and the
 // network window over the link.
 
-#include "linkharness.h"
+#include "devicetest.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -13,23 +13,30 @@
 #include <QSpinBox>
 #include <QtTest>
 
-using devsim::Endpoint;
-using LinkHarness::Frames;
-using LinkHarness::ReadAll;
-using LinkHarness::ScriptedPeer;
-using LinkHarness::Tool;
+using namespace DeviceTest;
 // The simulated device's factory record on the Ethernet command set.
 static const QByteArray FactoryEthernetRecord("1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0");
 
 static QWidget *networkWindow()
 {
-    return LinkHarness::visibleWindows("StaticIpConfig").value(0);
+    return visibleWindows("StaticIpConfig").value(0);
 }
 
 template <class T> static T *inNetworkWindow(const char *name)
 {
     QWidget *window = networkWindow();
     return window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+}
+
+// Applies the edited page with Yes to the change question: the device receives
+// the record's values as written and stores them, and the user is told.
+static void applyConfirmed(Session &s, TestSupport::MessageBoxAnswerer &boxes, const QByteArray &written)
+{
+    boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
+    s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+    QTRY_COMPARE(s.device->received(s.endpoint), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
+    QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
+    QCOMPARE(s.device->portRecord(s.endpoint), written);
 }
 
 class TestLinkConfig : public QObject
@@ -42,32 +49,27 @@ private slots:
     void ethernetRoundTrip()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        LinkHarness::Link link;
-        QVERIFY(link.open(CommSettings::TCP));
-        auto &[device, tool] = link;
+        Session s(CommSettings::TCP, {}, Record::Factory);
+        QVERIFY(s.ready);
 
-        tool->choose(QStringLiteral("comboBox_Baud_485"), 7);                // 38400
-        tool->typeNumber(QStringLiteral("spinBox_ModbusTimeout_485"), 1250); // ms
-        tool->choose(QStringLiteral("comboBox_Parityb_232"), 2);             // even
-        tool->choose(QStringLiteral("comboBox_Mod_232"), 4); // full transparent: silent interval in ms
-        tool->typeNumber(QStringLiteral("spinBox_SilentInterval_232"), 1234); // to the 10 ms step
-        tool->typeNumber(QStringLiteral("spinBox_EthTimeout_232"), 5);        // min
-        QTest::keyClick(tool->find(QStringLiteral("checkBox_InfoResponse")), Qt::Key_Space);
-        QCOMPARE(tool->find<QSpinBox>(QStringLiteral("spinBox_SilentInterval_232"))->value(), 1230);
+        s.tool.choose(QStringLiteral("comboBox_Baud_485"), 7);                // 38400
+        s.tool.typeNumber(QStringLiteral("spinBox_ModbusTimeout_485"), 1250); // ms
+        s.tool.choose(QStringLiteral("comboBox_Parityb_232"), 2);             // even
+        s.tool.choose(QStringLiteral("comboBox_Mod_232"), 4); // full transparent: silent interval in ms
+        s.tool.typeNumber(QStringLiteral("spinBox_SilentInterval_232"), 1234); // to the 10 ms step
+        s.tool.typeNumber(QStringLiteral("spinBox_EthTimeout_232"), 5);        // min
+        QTest::keyClick(s.tool.find(QStringLiteral("checkBox_InfoResponse")), Qt::Key_Space);
+        QCOMPARE(s.tool.find<QSpinBox>(QStringLiteral("spinBox_SilentInterval_232"))->value(), 1230);
 
-        boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
-        const QByteArray written("1,502,0,8,0,1,7,8,400,1250,0,1,503,4,8,2,1,5,8,1230,100,5,1");
-        QTRY_COMPARE(device->received(Endpoint::ConfigService),
-                     (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
-        QVERIFY(tool->waitForStatus(QStringLiteral("Successfully written")));
-        QCOMPARE(device->portRecord(Endpoint::ConfigService), written);
+        applyConfirmed(s, boxes, "1,502,0,8,0,1,7,8,400,1250,0,1,503,4,8,2,1,5,8,1230,100,5,1");
+        if (QTest::currentTestFailed())
+            return;
 
         // A second tool reads back what the first one wrote.
-        tool->click(QStringLiteral("pushButton_TcpConnect"));
-        QVERIFY(tool->waitForStatus(QStringLiteral("Disconnected from TCP")));
-        Tool reader(1);
-        reader.connectEthernet(device->configPort());
+        s.tool.click(QStringLiteral("pushButton_TcpConnect"));
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Disconnected from TCP")));
+        Tool reader(eEthernetModem);
+        reader.connectEthernet(s.device->configPort());
         QTRY_COMPARE(reader.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 7);
         QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_ModbusTimeout_485"))->value(), 1250);
         QCOMPARE(reader.find<QComboBox>(QStringLiteral("comboBox_Parityb_232"))->currentIndex(), 2);
@@ -81,36 +83,33 @@ private slots:
     void gsmRoundTrip()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        LinkHarness::Link link;
-        QVERIFY(link.open(CommSettings::TCP232));
-        auto &[device, tool] = link;
-        QTRY_COMPARE(tool->find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
+        Session s(CommSettings::TCP232, {}, Record::Factory);
+        QVERIFY(s.ready);
+        QTRY_COMPARE(s.tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
                      QStringLiteral("internet"));
 
         // On the RS-232 data port its own serial settings are open; of the
         // RS-485 port only the enable and the TCP port.
-        tool->choose(QStringLiteral("comboBox_Baud_232"), 9);              // 115200
-        tool->typeNumber(QStringLiteral("spinBox_RetryCount_232"), 2);     // the interval is now in seconds
-        tool->typeNumber(QStringLiteral("spinBox_IntervalTime_232"), 5);   // 5 s
-        tool->typeNumber(QStringLiteral("spinBox_232_Ping_Interval"), 10); // 10 min
-        tool->typeNumber(QStringLiteral("spinBox_Port_485"), 1502);
+        s.tool.choose(QStringLiteral("comboBox_Baud_232"), 9);              // 115200
+        s.tool.typeNumber(QStringLiteral("spinBox_RetryCount_232"), 2);     // the interval is now in seconds
+        s.tool.typeNumber(QStringLiteral("spinBox_IntervalTime_232"), 5);   // 5 s
+        s.tool.typeNumber(QStringLiteral("spinBox_232_Ping_Interval"), 10); // 10 min
+        s.tool.typeNumber(QStringLiteral("spinBox_Port_485"), 1502);
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !")); // the APN change warning
-        tool->type(QStringLiteral("lineEdit_APN"), QStringLiteral("telvor.apn"));
+        s.tool.type(QStringLiteral("lineEdit_APN"), QStringLiteral("telvor.apn"));
         QTRY_COMPARE(boxes.seen().size(), 1);
 
-        boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
-        const QByteArray written("1,1502,0,8,0,1,5,8,400,100,0,0,100,120,"
-                                 "1,503,0,8,0,1,9,8,400,100,0,2,5000,600,telvor.apn,0");
-        QTRY_COMPARE(device->received(Endpoint::Rs232), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
-        QVERIFY(tool->waitForStatus(QStringLiteral("Successfully written")));
-        QCOMPARE(device->portRecord(Endpoint::Rs232), written);
+        applyConfirmed(s, boxes,
+                       "1,1502,0,8,0,1,5,8,400,100,0,0,100,120,"
+                       "1,503,0,8,0,1,9,8,400,100,0,2,5000,600,telvor.apn,0");
+        if (QTest::currentTestFailed())
+            return;
 
         // Read back over the other data port.
-        tool->click(QStringLiteral("pushButton_232Connect"));
-        QVERIFY(tool->waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
-        Tool reader(2);
-        reader.connectDataPort(CommSettings::TCP485, device->port485());
+        s.tool.click(QStringLiteral("pushButton_232Connect"));
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
+        Tool reader(eGsmModem);
+        reader.connectDataPort(CommSettings::TCP485, s.device->port485());
         QTRY_COMPARE(reader.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
                      QStringLiteral("telvor.apn"));
         QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_Port_485"))->value(), 1502);
@@ -143,7 +142,7 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         ScriptedPeer device;
         device.replies.insert(ReadAll, "+OK\r\n");
-        Tool tool(LinkHarness::modelFor(route));
+        Tool tool(modelFor(route));
         tool.connectRoute(route, device.port());
         QTRY_COMPARE(device.received, Frames{ReadAll});
         QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
@@ -158,14 +157,13 @@ private slots:
     void applyRightAfterRead()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        LinkHarness::Link link;
-        QVERIFY(link.open(CommSettings::USB));
-        auto &[device, tool] = link;
+        Session s(CommSettings::USB, {}, Record::Factory);
+        QVERIFY(s.ready);
 
-        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
-        QTRY_COMPARE(device->received(Endpoint::Usb),
+        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        QTRY_COMPARE(s.device->received(Endpoint::Usb),
                      (Frames{ReadAll, "AT+WRITEALL=" + FactoryEthernetRecord + "\r\n"}));
-        QVERIFY(tool->waitForStatus(QStringLiteral("Successfully written")));
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
         QCOMPARE(boxes.seen().size(), 0);
     }
 
@@ -174,16 +172,15 @@ private slots:
     void declinedChangeReadsAgain()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        LinkHarness::Link link;
-        QVERIFY(link.open(CommSettings::TCP));
-        auto &[device, tool] = link;
+        Session s(CommSettings::TCP, {}, Record::Factory);
+        QVERIFY(s.ready);
 
-        tool->choose(QStringLiteral("comboBox_Baud_485"), 2);
+        s.tool.choose(QStringLiteral("comboBox_Baud_485"), 2);
         boxes.expect(QMessageBox::No, QStringLiteral("Dikkat !"));
-        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
-        QTRY_COMPARE(device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadAll}));
-        QVERIFY(tool->waitForFactoryRecord());
-        QCOMPARE(device->portRecord(Endpoint::ConfigService), FactoryEthernetRecord);
+        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        QTRY_COMPARE(s.device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadAll}));
+        QVERIFY(s.tool.waitForRecord(Record::Factory));
+        QCOMPARE(s.device->portRecord(Endpoint::ConfigService), FactoryEthernetRecord);
         QCOMPARE(boxes.seen().size(), 1);
     }
 
@@ -192,24 +189,23 @@ private slots:
     void sevenBitWarningStopsWrite()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        LinkHarness::Link link;
-        QVERIFY(link.open(CommSettings::TCP));
-        auto &[device, tool] = link;
+        Session s(CommSettings::TCP, {}, Record::Factory);
+        QVERIFY(s.ready);
 
         for (const char *port : {"485", "232"}) {
-            tool->choose(QStringLiteral("comboBox_Datab_%1").arg(QLatin1String(port)), 0);
-            tool->choose(QStringLiteral("comboBox_Parityb_%1").arg(QLatin1String(port)), 0);
+            s.tool.choose(QStringLiteral("comboBox_Datab_%1").arg(QLatin1String(port)), 0);
+            s.tool.choose(QStringLiteral("comboBox_Parityb_%1").arg(QLatin1String(port)), 0);
         }
         boxes.expect(QMessageBox::No, QStringLiteral("RS485 Config Warning"));
         boxes.expect(QMessageBox::Yes, QStringLiteral("RS232 Config Warning"));
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        tool->click(QStringLiteral("pushButton_ConfigurationApply"));
+        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
         QVERIFY(boxes.waitForBoxes(3));
         QCOMPARE(boxes.seen().at(0).text,
                  QStringLiteral("7bit Parity None olarak devam etmek istiyor musunuz ?"));
         QTest::qWait(300);
-        QCOMPARE(device->received(Endpoint::ConfigService), Frames{ReadAll});
-        QCOMPARE(device->portRecord(Endpoint::ConfigService), FactoryEthernetRecord);
+        QCOMPARE(s.device->received(Endpoint::ConfigService), Frames{ReadAll});
+        QCOMPARE(s.device->portRecord(Endpoint::ConfigService), FactoryEthernetRecord);
     }
 
     // Opening the network window reads the network record once and shows it;
@@ -217,15 +213,13 @@ private slots:
     void networkWindowOverUsb()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        LinkHarness::Link link;
-        QVERIFY(link.open(CommSettings::USB));
-        auto &[device, tool] = link;
-        QVERIFY(tool->page->isEnabled());
-        QTRY_COMPARE(device->received(Endpoint::Usb), Frames{ReadAll});
+        Session s(CommSettings::USB, {}, Record::Factory);
+        QVERIFY(s.ready);
+        QVERIFY(s.tool.page->isEnabled());
+        QTRY_COMPARE(s.device->received(Endpoint::Usb), Frames{ReadAll});
 
-        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
-        const QByteArray readNetwork("AT+READ_NETWORKCFG\r\n");
-        QTRY_COMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, readNetwork}));
+        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        QTRY_COMPARE(s.device->received(Endpoint::Usb), (Frames{ReadAll, ReadNetwork}));
         QVERIFY(networkWindow());
         QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("192.168.1.100"));
         QCOMPARE(inNetworkWindow<QLineEdit>("lineEdit_MacAddr")->text(), QStringLiteral("00:1E:C0:4A:7B:21"));
@@ -235,9 +229,9 @@ private slots:
         QVERIFY(!inNetworkWindow<QCheckBox>("checkBox_Dhcp")->isChecked());
 
         // A second request while it is open changes nothing.
-        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
+        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
         QTest::qWait(200);
-        QCOMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, readNetwork}));
+        QCOMPARE(s.device->received(Endpoint::Usb), (Frames{ReadAll, ReadNetwork}));
 
         auto *address = inNetworkWindow<QLineEdit>("lineEdit_IpAddr");
         address->selectAll();
@@ -247,15 +241,15 @@ private slots:
         QTest::keyClicks(gateway, QStringLiteral("10.0.0.1"));
         QTest::mouseClick(inNetworkWindow<QAbstractButton>("pushButton_Apply"), Qt::LeftButton);
         const QByteArray written("1,10,0,0,50,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4");
-        QTRY_COMPARE(device->received(Endpoint::Usb).value(2), "AT+WRITE_NETWORKCFG=" + written + "\r\n");
-        QVERIFY(tool->waitForStatus(QStringLiteral("Successfully written")));
-        QCOMPARE(device->networkRecord(), "00:1E:C0:4A:7B:21," + written);
+        QTRY_COMPARE(s.device->received(Endpoint::Usb).value(2), "AT+WRITE_NETWORKCFG=" + written + "\r\n");
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
+        QCOMPARE(s.device->networkRecord(), "00:1E:C0:4A:7B:21," + written);
         QTRY_VERIFY(!networkWindow());
 
         // Opened again, it reads again and shows what was written.
-        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
-        QTRY_COMPARE(device->received(Endpoint::Usb).size(), 4);
-        QCOMPARE(device->received(Endpoint::Usb).value(3), readNetwork);
+        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        QTRY_COMPARE(s.device->received(Endpoint::Usb).size(), 4);
+        QCOMPARE(s.device->received(Endpoint::Usb).value(3), ReadNetwork);
         QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("10.0.0.50"));
         networkWindow()->close();
         QTRY_VERIFY(!networkWindow());
@@ -267,16 +261,15 @@ private slots:
     void networkWindowOverEthernet()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        LinkHarness::Link link;
-        QVERIFY(link.open(CommSettings::TCP, {}, true));
-        auto &[device, tool] = link;
-        QVERIFY(tool->page->isEnabled());
+        Session s(CommSettings::TCP, {}, Record::Factory);
+        QVERIFY(s.ready);
+        QVERIFY(s.tool.page->isEnabled());
 
-        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
-        QTRY_COMPARE(device->received(Endpoint::ConfigService), (Frames{ReadAll, "AT+READ_NETWORKCFG\r\n"}));
+        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        QTRY_COMPARE(s.device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadNetwork}));
         QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("192.168.1.100"));
         QVERIFY(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->isReadOnly());
-        QVERIFY(device->received(Endpoint::Usb).isEmpty());
+        QVERIFY(s.device->received(Endpoint::Usb).isEmpty());
         networkWindow()->close();
         QTRY_VERIFY(!networkWindow());
         QCOMPARE(boxes.seen().size(), 0);

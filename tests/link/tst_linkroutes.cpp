@@ -3,7 +3,7 @@
 // while connected, and the way back to idle. Also one route at a time, and
 // the device commands and abort buttons on every route.
 
-#include "linkharness.h"
+#include "devicetest.h"
 #include "testsupport.h"
 
 #include <QComboBox>
@@ -15,12 +15,7 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-using devsim::Endpoint;
-using LinkHarness::Frames;
-using LinkHarness::Loopback;
-using LinkHarness::ReadAll;
-using LinkHarness::ScriptedPeer;
-using LinkHarness::Tool;
+using namespace DeviceTest;
 // The supervision timers are ordinary (coarse) Qt timers, which may fire up
 // to 5 % early.
 static const qint64 CoarseEight = 8000 * 95 / 100;
@@ -30,7 +25,7 @@ static const qint64 CoarseEight = 8000 * 95 / 100;
 // "internet" and its ping interval 120 s (shown as 2 minutes).
 static void verifyFactoryRecordShown(Tool &tool, bool gsm)
 {
-    QVERIFY(tool.waitForFactoryRecord());
+    QVERIFY(tool.waitForRecord(Record::Factory));
     QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Enable_232"))->currentIndex(), 1);
     QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_485"))->value(), 502);
     QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_232"))->value(), 503);
@@ -45,7 +40,7 @@ static QString headerSheet(Tool &tool, const char *label)
 
 static int visibleInformationWindows()
 {
-    return LinkHarness::visibleWindows("DevInfo").size();
+    return visibleWindows("DevInfo").size();
 }
 
 class TestLinkRoutes : public QObject
@@ -56,16 +51,16 @@ private slots:
     void init() { TestSupport::clearSettings(); }
     void cleanup()
     {
-        for (QWidget *window : LinkHarness::visibleWindows("DevInfo"))
+        for (QWidget *window : visibleWindows("DevInfo"))
             window->close();
     }
 
     void ethernetRouteLife()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice();
+        auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
-        Tool tool(1);
+        Tool tool(eEthernetModem);
         QVERIFY(tool.isIdle());
 
         tool.connectEthernet(device->configPort());
@@ -96,10 +91,10 @@ private slots:
     void usbRouteLife()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(true);
+        auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
         QVERIFY(device->usbPath().startsWith(QStringLiteral("/dev/")));
-        Tool tool(1);
+        Tool tool(eEthernetModem);
 
         tool.window.openSerialPort(device->usbPath());
         QVERIFY(tool.waitForStatus(QStringLiteral("NoError"))); // the port's own report of the open
@@ -132,9 +127,9 @@ private slots:
     {
         TestSupport::MessageBoxAnswerer boxes;
         ScriptedPeer service; // answers nothing
-        auto device = LinkHarness::startDevice(true);
+        auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
-        Tool tool(1);
+        Tool tool(eEthernetModem);
 
         tool.connectEthernet(service.port());
         QVERIFY(service.waitForConnection());
@@ -172,10 +167,10 @@ private slots:
         QFETCH(QString, disconnectedText);
 
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice();
+        auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
-        const Endpoint endpoint = LinkHarness::endpointFor(route);
-        Tool tool(2);
+        const Endpoint endpoint = endpointFor(route);
+        Tool tool(eGsmModem);
         QElapsedTimer sinceConnect;
         tool.connectTo(route, *device);
         sinceConnect.start();
@@ -215,9 +210,9 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         devsim::Faults faults;
         faults.closeOnAccept = true;
-        auto device = LinkHarness::startDevice(false, faults);
+        auto device = startDevice(faults, Record::Factory);
         QVERIFY(device);
-        Tool tool(2);
+        Tool tool(eGsmModem);
         QElapsedTimer sinceConnect;
         tool.connectDataPort(CommSettings::TCP232, device->port232());
         sinceConnect.start();
@@ -238,9 +233,9 @@ private slots:
     void oneRouteAtATime()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(true);
+        auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
-        Tool tool(1);
+        Tool tool(eEthernetModem);
         tool.connectEthernet(device->configPort());
         QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
         const QStringList logBefore = tool.statusLog;
@@ -260,33 +255,26 @@ private slots:
         QCOMPARE(boxes.seen().size(), 0);
     }
 
-    void deviceCommands_data()
-    {
-        QTest::addColumn<CommSettings::eRoute_t>("route");
-        QTest::newRow("configuration service") << CommSettings::TCP;
-        QTest::newRow("USB") << CommSettings::USB;
-        QTest::newRow("RS-232 data port") << CommSettings::TCP232;
-        QTest::newRow("RS-485 data port") << CommSettings::TCP485;
-    }
+    void deviceCommands_data() { addRouteRows(); }
 
     // Each menu command writes its frame on the active route's channel only;
     // the replies come back to the user. PING has no meaning over USB.
     void deviceCommands()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        const Endpoint endpoint = LinkHarness::endpointFor(route);
+        const Endpoint endpoint = endpointFor(route);
 
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(true);
+        auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
-        Tool tool(LinkHarness::modelFor(route));
+        Tool tool(modelFor(route));
         tool.connectTo(route, *device);
         QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
-        verifyFactoryRecordShown(tool, LinkHarness::modelFor(route) == 2);
+        verifyFactoryRecordShown(tool, isDataPort(route));
 
         tool.action(QStringLiteral("actionGET_INFO"))->trigger();
         QTRY_COMPARE(visibleInformationWindows(), 1);
-        Frames expected{ReadAll, "AT+DEVINFO\r\n"};
+        Frames expected{ReadAll, ReadInfo};
         QCOMPARE(device->received(endpoint), expected);
 
         tool.window.Ping_Triggered(); // the slot itself: the action is disabled over USB
@@ -330,7 +318,7 @@ private slots:
         ScriptedPeer device; // acknowledges and leaves the connection open
         device.replies.insert(ReadAll, "+OK\r\n");
         device.replies.insert("AT+RESTART\r\n", "+RESTART\r\n");
-        Tool tool(LinkHarness::modelFor(route));
+        Tool tool(modelFor(route));
         tool.connectRoute(route, device.port());
         QTRY_VERIFY(tool.commandsEnabled(true, true, true));
         QTRY_COMPARE(device.received, Frames{ReadAll});
@@ -371,10 +359,10 @@ private slots:
         QFETCH(QString, acknowledgement);
 
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice();
+        auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
-        const Endpoint endpoint = LinkHarness::endpointFor(route);
-        Tool tool(2);
+        const Endpoint endpoint = endpointFor(route);
+        Tool tool(eGsmModem);
         tool.connectTo(route, *device);
         QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
 
@@ -393,7 +381,7 @@ private slots:
     void abortWithoutCarrier()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        Tool tool(2);
+        Tool tool(eGsmModem);
         tool.click(QStringLiteral("pushButton_Abort232"));
         QCOMPARE(tool.statusLog, (QStringList{"Cannot write via TCP", "Tcp 232 Port Closed"}));
         tool.click(QStringLiteral("pushButton_Abort485"));

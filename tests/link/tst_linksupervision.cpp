@@ -2,7 +2,7 @@
 // never answer (the ten-second supervision of every route), a request without
 // a route, serial-port failures, and the names of the platform's errors.
 
-#include "linkharness.h"
+#include "devicetest.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -13,11 +13,7 @@
 #include <QStatusBar>
 #include <QtTest>
 
-using devsim::Endpoint;
-using LinkHarness::Frames;
-using LinkHarness::ReadAll;
-using LinkHarness::ScriptedPeer;
-using LinkHarness::Tool;
+using namespace DeviceTest;
 
 class TestLinkSupervision : public QObject
 {
@@ -43,8 +39,8 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         if (warned)
             boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
-        Tool tool(LinkHarness::modelFor(route));
-        tool.connectRoute(route, LinkHarness::closedPort());
+        Tool tool(modelFor(route));
+        tool.connectRoute(route, closedPort());
 
         QVERIFY(tool.waitForStatus(QStringLiteral("ConnectionRefusedError")));
         QElapsedTimer shown;
@@ -79,14 +75,14 @@ private slots:
         ScriptedPeer service;
         devsim::Faults silent;
         silent.silentAfter = 0;
-        auto usbDevice = LinkHarness::startDevice(true, silent);
-        auto failingUsbDevice = LinkHarness::startDevice(true, silent);
-        auto gsmDevice = LinkHarness::startDevice(false, silent);
+        auto usbDevice = startDevice(silent);
+        auto failingUsbDevice = startDevice(silent);
+        auto gsmDevice = startDevice(silent);
         QVERIFY(usbDevice && failingUsbDevice && gsmDevice);
-        Tool ethernet(1);
-        Tool usb(1);
-        Tool failingUsb(1);
-        Tool gsm(2);
+        Tool ethernet(eEthernetModem);
+        Tool usb(eEthernetModem);
+        Tool failingUsb(eEthernetModem);
+        Tool gsm(eGsmModem);
 
         QElapsedTimer clock;
         clock.start();
@@ -136,7 +132,7 @@ private slots:
     void requestWithoutRoute()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        Tool tool(1);
+        Tool tool(eEthernetModem);
         tool.click(QStringLiteral("pushButton_GetIpAddr"));
         QCOMPARE(tool.status(), QStringLiteral("Önce bağlantı sağlayın !! "));
         QTest::qWait(1500);
@@ -149,9 +145,9 @@ private slots:
     void serialFailureReportedOnce()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = LinkHarness::startDevice(true);
+        auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
-        Tool tool(1);
+        Tool tool(eEthernetModem);
         tool.window.openSerialPort(device->usbPath());
         QTRY_VERIFY(tool.commandsEnabled(true, true, false));
 
@@ -176,7 +172,7 @@ private slots:
     {
         TestSupport::MessageBoxAnswerer boxes;
         boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
-        Tool tool(1);
+        Tool tool(eEthernetModem);
         tool.window.openSerialPort(QStringLiteral("/dev/telvor-no-such-port"));
         QVERIFY(boxes.waitForBoxes(1));
         QCOMPARE(tool.status(), QStringLiteral("DeviceNotFoundError"));
@@ -208,7 +204,7 @@ private slots:
         QFETCH(QString, text);
 
         TestSupport::MessageBoxAnswerer boxes;
-        Tool tool(1);
+        Tool tool(eEthernetModem);
         const auto err = QAbstractSocket::SocketError(error);
         if (route == CommSettings::TCP)
             tool.window.TcpError(err);
@@ -226,7 +222,7 @@ private slots:
     void serialErrorNames()
     {
         TestSupport::MessageBoxAnswerer boxes;
-        Tool tool(1);
+        Tool tool(eEthernetModem);
         tool.window.SerialErrorHandle(QSerialPort::NoError);
         QCOMPARE(tool.status(), QStringLiteral("NoError"));
         QCOMPARE(boxes.seen().size(), 0);

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QtTest>
@@ -141,6 +142,32 @@ QByteArray gsmRecord(int retry, int interval, int ping)
         .arg(ping)
         .toUtf8();
 }
+
+// Debug lines written while it lives: category and text, one string each.
+struct DebugLog
+{
+    static QStringList &lines()
+    {
+        static QStringList list;
+        return list;
+    }
+    static void record(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (type == QtDebugMsg)
+            lines() << QString::fromUtf8(context.category) + QLatin1Char('|') + text;
+    }
+    DebugLog()
+    {
+        lines().clear();
+        previous = qInstallMessageHandler(&DebugLog::record);
+    }
+    ~DebugLog()
+    {
+        qInstallMessageHandler(previous);
+        QLoggingCategory::setFilterRules(QString());
+    }
+    QtMessageHandler previous;
+};
 
 } // namespace
 
@@ -391,6 +418,27 @@ private slots:
         QCOMPARE(statusSpy.at(0).at(1).toInt(), 3000);
         QCOMPARE(pressApply(page), QList<QByteArray>{"AT+WRITEALL=" + baseline + "\r\n"});
         QVERIFY(answerer.seen().isEmpty());
+    }
+
+    // The page traces through telvor.page, so one rule switches it off.
+    void tracesGoToThePageCategory()
+    {
+        TransparentConfig page;
+        setRoute(page, Gsm485);
+        DebugLog log;
+        QLoggingCategory::setFilterRules(QStringLiteral("telvor.*.debug=true"));
+        feed(page, gsmRecord(0, 100, 120));
+        QVERIFY(!DebugLog::lines().isEmpty());
+        for (const QString &line : DebugLog::lines())
+            QVERIFY2(line.startsWith(QLatin1String("telvor.page|")), qPrintable(line));
+        QVERIFY(DebugLog::lines().first().startsWith(QLatin1String("telvor.page|Receive_Callback:")));
+        QVERIFY(DebugLog::lines().filter(QStringLiteral("Ping İnt ValOfList: 120")).size() == 1);
+
+        DebugLog::lines().clear();
+        QLoggingCategory::setFilterRules(QStringLiteral("telvor.*.debug=false"));
+        feed(page, gsmRecord(2, 5000, 300));
+        feed(page, "+READ_NETWORKCFG=m,0\r\n");
+        QCOMPARE(DebugLog::lines(), QStringList());
     }
 
     void extraValuesAreIgnored()

@@ -87,6 +87,112 @@ private slots:
         QCOMPARE(findReplyId(replyHead(reply), table, end), id);
     }
 
+    // A frame checked and named in one step, by the table of the route.
+    void readReplyNamesTheKind_data()
+    {
+        QTest::addColumn<int>("set"); // 0 none (no route yet), 1 Ethernet, 2 GSM
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("kind");
+        const int ok = int(FrameStatus::Ok);
+        QTest::newRow("port record") << 1 << QByteArray("+READALL=1,502\r\n") << ok
+                                     << QByteArray("+READALL=1,502") << int(ReplyKind::PortRecord);
+        QTest::newRow("network record") << 1 << QByteArray("+READ_NETWORKCFG=m\r\n") << ok
+                                        << QByteArray("+READ_NETWORKCFG=m") << int(ReplyKind::NetworkRecord);
+        QTest::newRow("current address") << 2 << QByteArray("+CURRENT_IP=16820416\r\n") << ok
+                                         << QByteArray("+CURRENT_IP=16820416") << int(ReplyKind::CurrentIp);
+        QTest::newRow("restart") << 1 << QByteArray("+RESTART\r\n") << ok << QByteArray("+RESTART")
+                                 << int(ReplyKind::Restart);
+        QTest::newRow("ping") << 2 << QByteArray("+PING\r\n") << ok << QByteArray("+PING")
+                              << int(ReplyKind::Ping);
+        QTest::newRow("232CLOSE on GSM")
+            << 2 << QByteArray("+232CLOSE\r\n") << ok << QByteArray("+232CLOSE") << int(ReplyKind::Close232);
+        QTest::newRow("232CLOSE on Ethernet: unknown")
+            << 1 << QByteArray("+232CLOSE\r\n") << ok << QByteArray("+232CLOSE") << int(ReplyKind::None);
+        QTest::newRow("device information") << 1 << QByteArray("+DEVINFO=a,b\r\n") << ok
+                                            << QByteArray("+DEVINFO=a,b") << int(ReplyKind::DeviceInfo);
+        QTest::newRow("two acknowledgements are one reply")
+            << 1 << QByteArray("+OK\r\n+OK\r\n") << ok << QByteArray("+OK\r\n+OK") << int(ReplyKind::Ok);
+        QTest::newRow("error with detail")
+            << 2 << QByteArray("+ERR=5\r\n") << ok << QByteArray("+ERR=5") << int(ReplyKind::Error);
+        QTest::newRow("WRITEALL has no action")
+            << 1 << QByteArray("+WRITEALL\r\n") << ok << QByteArray("+WRITEALL") << int(ReplyKind::None);
+        QTest::newRow("no route yet")
+            << 0 << QByteArray("+OK\r\n") << ok << QByteArray("+OK") << int(ReplyKind::None);
+        QTest::newRow("no line end") << 1 << QByteArray("+OK") << int(FrameStatus::MissingLineEnd)
+                                     << QByteArray("+OK") << int(ReplyKind::None);
+        QTest::newRow("no plus") << 1 << QByteArray("OK\r\n") << int(FrameStatus::MissingPlus)
+                                 << QByteArray("OK") << int(ReplyKind::None);
+    }
+    void readReplyNamesTheKind()
+    {
+        QFETCH(int, set);
+        QFETCH(QByteArray, frame);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(int, kind);
+        const QString *const tables[] = {nullptr, TrpCfgCmdTexts, TrpCfgCmdGSMTexts};
+        const int ends[] = {0, TransparentConfig::eTrpCfgCmd_Max, TransparentConfig::eTrpCfgCmdGSM_Max};
+        const Reply reply = readReply(frame, tables[set], ends[set]);
+        QCOMPARE(int(reply.status), status);
+        QCOMPARE(reply.body, body);
+        QCOMPARE(int(reply.kind), kind);
+    }
+
+    // The command interval travels in milliseconds and shows in seconds while
+    // the port retries; the ping interval travels in seconds and shows in
+    // minutes. Fill and write use these, so what is read is written back.
+    void intervalUnits_data()
+    {
+        QTest::addColumn<int>("retries");
+        QTest::addColumn<int>("wire");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("retries 2: 5000 ms shows 5 s") << 2 << 5000 << 5;
+        QTest::newRow("retries 1: 3000 ms shows 3 s") << 1 << 3000 << 3;
+        QTest::newRow("retries 5: 10000 ms shows 10 s") << 5 << 10000 << 10;
+        QTest::newRow("no retries: 5000 ms shows 5000 ms") << 0 << 5000 << 5000;
+        QTest::newRow("no retries: 10 ms shows 10 ms") << 0 << 10 << 10;
+    }
+    void intervalUnits()
+    {
+        QFETCH(int, retries);
+        QFETCH(int, wire);
+        QFETCH(int, shown);
+        QCOMPARE(commandIntervalInSeconds(retries), retries > 0);
+        QCOMPARE(commandIntervalFromWire(wire, retries), shown);
+        QCOMPARE(commandIntervalToWire(shown, retries), wire);
+    }
+
+    // Seconds and minutes are whole: a reading between two goes toward zero,
+    // and a ping below one second shows as it travels (the box then limits it).
+    void readingsBetweenUnits()
+    {
+        QCOMPARE(commandIntervalFromWire(5999, 2), 5);
+        QCOMPARE(commandIntervalFromWire(999, 1), 0);
+        QCOMPARE(pingIntervalFromWire(119), 1);
+        QCOMPARE(pingIntervalFromWire(59), 0);
+        QCOMPARE(pingIntervalFromWire(0), 0);
+        QCOMPARE(pingIntervalFromWire(-60), -60);
+    }
+
+    void pingUnits_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("minutes");
+        QTest::newRow("120 s is 2 min") << 120 << 2;
+        QTest::newRow("300 s is 5 min") << 300 << 5;
+        QTest::newRow("7200 s is 120 min") << 7200 << 120;
+        QTest::newRow("60 s is 1 min") << 60 << 1;
+    }
+    void pingUnits()
+    {
+        QFETCH(int, seconds);
+        QFETCH(int, minutes);
+        QCOMPARE(pingIntervalFromWire(seconds), minutes);
+        QCOMPARE(pingIntervalToWire(minutes), seconds);
+    }
+
     void valuesAfterFirstEquals()
     {
         QCOMPARE(replyValues("+ERR=a=b"), QByteArray("a=b"));

@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QSignalSpy>
@@ -52,6 +53,17 @@ QLineEdit *entry(const QWidget &window, const char *name)
 {
     return window.findChild<QLineEdit *>(QLatin1String(name));
 }
+
+// A catalogue that rewrites every text it is asked for.
+class RewriteEverything : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char *, const char *, const char *, int) const override
+    {
+        return QStringLiteral("<translated>");
+    }
+};
 
 void flushDeferredDeletes()
 {
@@ -235,6 +247,26 @@ private slots:
         QCOMPARE(sent.at(0).at(0).toByteArray(), frame);
         QCOMPARE(closed.count(), 1);
         QVERIFY(!window.isVisible());
+    }
+
+    // A translation changes what the window shows, never what it sends.
+    void applyFrameIgnoresTranslations()
+    {
+        RewriteEverything rewriter;
+        QVERIFY(QCoreApplication::installTranslator(&rewriter));
+        StaticIpConfig window(CommSettings::TCP232);
+        QCOMPARE(window.findChild<QLabel *>(QStringLiteral("label_IpAddr"))->text(),
+                 QStringLiteral("<translated>"));
+        const char *const texts[] = {"10.0.0.200", "255.0.0.0", "10.0.0.1", "1.1.1.1", "9.9.9.9"};
+        for (int i = 0; i < 5; ++i)
+            entry(window, AddressEntries[i])->setText(QLatin1String(texts[i]));
+
+        QSignalSpy sent(&window, &StaticIpConfig::WriteData);
+        window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+        QCoreApplication::removeTranslator(&rewriter);
+        QCOMPARE(sent.count(), 1);
+        QCOMPARE(sent.at(0).at(0).toByteArray(),
+                 QByteArray("AT+WRITE_NETWORKCFG=1,10,0,0,200,255,0,0,0,10,0,0,1,1,1,1,1,9,9,9,9\r\n"));
     }
 
     void applyRefusesWhatIsNotAnAddress_data()

@@ -6,7 +6,7 @@
 // nothing of a refused record is applied, that the device received only the
 // requests the test caused, and that the next good reply is handled.
 
-#include "faultharness.h"
+#include "devicetest.h"
 #include "testsupport.h"
 
 #include "devinfo.h"
@@ -17,32 +17,14 @@
 #include <QLineEdit>
 #include <QtTest>
 
-using namespace Fault;
+using namespace DeviceTest;
 
 namespace {
-
-// Port records that differ from the device's own in every checked field.
-const QByteArray EthernetValues = "1,502,3,7,2,2,8,16,600,200,5,0,503,1,8,1,1,4,8,400,100,0,1";
-const QByteArray GsmValues =
-    "1,502,3,7,2,2,8,16,600,200,5,2,5000,120,1,503,1,8,1,1,4,8,400,100,0,0,100,180,apn.example,1";
-const QByteArray ReadNetworkRequest = "AT+READ_NETWORKCFG\r\n";
 
 // Bytes of a literal, NUL bytes included.
 template <int N> QByteArray bytes(const char (&literal)[N])
 {
     return QByteArray(literal, N - 1);
-}
-
-QByteArray portRecord(const QByteArray &values)
-{
-    return "+READALL=" + values + "\r\n";
-}
-
-QByteArray withValue(const QByteArray &values, int position, const QByteArray &value)
-{
-    QList<QByteArray> list = values.split(',');
-    list[position] = value;
-    return list.join(',');
 }
 
 QByteArray withCount(const QByteArray &values, int count)
@@ -54,57 +36,6 @@ QByteArray withCount(const QByteArray &values, int count)
         list << "7";
     return list.join(',');
 }
-
-int comboIndex(const Tool &tool, const QString &name)
-{
-    return tool.find<QComboBox>(name)->currentIndex();
-}
-
-void verifyNoErrorTexts(const Tool &tool)
-{
-    for (const QString &text : tool.statusLog)
-        QVERIFY2(!text.contains(QStringLiteral("Error :")), qPrintable(text));
-}
-
-QStringList lineEditTexts(const QWidget &window)
-{
-    QStringList texts;
-    for (const QLineEdit *edit : window.findChildren<QLineEdit *>())
-        texts << edit->objectName() + QLatin1Char('=') + edit->text();
-    return texts;
-}
-
-const char *const InfoEntries[] = {
-    "lineEdit_SerialNum",        "lineEdit_MacAddr",           "lineEdit_ProductType",
-    "lineEdit_ProductSubType",   "lineEdit_VersionMajorApp",   "lineEdit_VersionMinorApp",
-    "lineEdit_BoardType",        "lineEdit_VersionMajorBoard", "lineEdit_VersionMinorBoard",
-    "lineEdit_VersionParameter",
-};
-
-QStringList infoTexts(const DevInfo &window)
-{
-    QStringList texts;
-    for (const char *name : InfoEntries)
-        texts << window.findChild<QLineEdit *>(QLatin1String(name))->text();
-    return texts;
-}
-
-// A connected tool whose page shows the device's record.
-struct Session
-{
-    explicit Session(CommSettings::eRoute_t route, const devsim::Faults &faults = {})
-        : device(startDevice(faults)), endpoint(endpointOf(route)), tool(route)
-    {
-        if (device) {
-            tool.connectTo(*device);
-            ready = tool.waitForRecord();
-        }
-    }
-    std::unique_ptr<devsim::DeviceSimulator> device;
-    const Endpoint endpoint;
-    Tool tool;
-    bool ready = false;
-};
 
 } // namespace
 
@@ -157,22 +88,22 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP);
         QVERIFY(s.ready);
-        const int before = comboIndex(s.tool, widget);
+        const int before = s.tool.comboIndex(widget);
 
-        s.device->sendRaw(s.endpoint, portRecord(withValue(EthernetValues, position, value)));
+        s.device->sendRaw(s.endpoint, portRecord(withValue(OddEthernetValues, position, value)));
         if (position != 17)
-            QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_232")), 4);
+            QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_232")), 4);
         else
-            QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Mod_485")), 3);
-        QCOMPARE(comboIndex(s.tool, widget), shown < 0 ? before : shown);
+            QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Mod_485")), 3);
+        QCOMPARE(s.tool.comboIndex(widget), shown < 0 ? before : shown);
         if (skipped.isEmpty()) {
             QVERIFY(s.tool.statusLog.filter(QStringLiteral("Out-of-range")).isEmpty());
         } else {
             QVERIFY(s.tool.waitForStatus(
                 QStringLiteral("Out-of-range values skipped in READALL reply: ") + skipped, 1000));
         }
-        verifyNoErrorTexts(s.tool);
-        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QCOMPARE(s.tool.errorTexts(), QStringList());
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -208,8 +139,8 @@ private slots:
 
         s.device->sendRaw(s.endpoint, "+CURRENT_IP=" + value + "\r\n");
         QTRY_COMPARE(entry->text(), shown);
-        verifyNoErrorTexts(s.tool);
-        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QCOMPARE(s.tool.errorTexts(), QStringList());
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -251,17 +182,17 @@ private slots:
                  QStringLiteral("10.0."));
         network->close();
         QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
-        QCOMPARE(ethernet.device->received(ethernet.endpoint), (Frames{ReadAllRequest, ReadNetworkRequest}));
+        QCOMPARE(ethernet.device->received(ethernet.endpoint), (Frames{ReadAll, ReadNetwork}));
 
         // The APN, the one text of a GSM port record.
         Session gsm(CommSettings::TCP232);
         QVERIFY(gsm.ready);
-        gsm.device->sendRaw(gsm.endpoint, portRecord(withValue(GsmValues, 28, bytes("inter\xffnet\0x"))));
-        QTRY_COMPARE(comboIndex(gsm.tool, QStringLiteral("comboBox_Baud_485")), 8);
+        gsm.device->sendRaw(gsm.endpoint, portRecord(withValue(OddGsmValues, 28, bytes("inter\xffnet\0x"))));
+        QTRY_COMPARE(gsm.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
         QCOMPARE(gsm.tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
                  QStringLiteral("inter") + bad + QStringLiteral("net"));
-        verifyNoErrorTexts(gsm.tool);
-        QCOMPARE(gsm.device->received(gsm.endpoint), Frames{ReadAllRequest});
+        QCOMPARE(gsm.tool.errorTexts(), QStringList());
+        QCOMPARE(gsm.device->received(gsm.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -272,20 +203,21 @@ private slots:
         QTest::addColumn<QString>("text"); // empty: applied without a text
 
         QTest::newRow("Ethernet record one short, configuration service")
-            << CommSettings::TCP << withCount(EthernetValues, 22)
+            << CommSettings::TCP << withCount(OddEthernetValues, 22)
             << "Incomplete READALL reply: 22 of 23 values";
-        QTest::newRow("Ethernet record one short, USB") << CommSettings::USB << withCount(EthernetValues, 22)
-                                                        << "Incomplete READALL reply: 22 of 23 values";
+        QTest::newRow("Ethernet record one short, USB")
+            << CommSettings::USB << withCount(OddEthernetValues, 22)
+            << "Incomplete READALL reply: 22 of 23 values";
         QTest::newRow("Ethernet record one long, configuration service")
-            << CommSettings::TCP << withCount(EthernetValues, 24) << QString();
-        QTest::newRow("GSM record one short, RS-232") << CommSettings::TCP232 << withCount(GsmValues, 29)
+            << CommSettings::TCP << withCount(OddEthernetValues, 24) << QString();
+        QTest::newRow("GSM record one short, RS-232") << CommSettings::TCP232 << withCount(OddGsmValues, 29)
                                                       << "Incomplete READALL reply: 29 of 30 values";
         QTest::newRow("GSM record one long, RS-485")
-            << CommSettings::TCP485 << withCount(GsmValues, 31) << QString();
+            << CommSettings::TCP485 << withCount(OddGsmValues, 31) << QString();
         QTest::newRow("Ethernet-length record on RS-232")
-            << CommSettings::TCP232 << EthernetValues << "Incomplete READALL reply: 23 of 30 values";
+            << CommSettings::TCP232 << OddEthernetValues << "Incomplete READALL reply: 23 of 30 values";
         QTest::newRow("Ethernet-length record on RS-485")
-            << CommSettings::TCP485 << EthernetValues << "Incomplete READALL reply: 23 of 30 values";
+            << CommSettings::TCP485 << OddEthernetValues << "Incomplete READALL reply: 23 of 30 values";
         QTest::newRow("no values at all, USB")
             << CommSettings::USB << QByteArray() << "Incomplete READALL reply: 1 of 23 values";
     }
@@ -305,8 +237,8 @@ private slots:
 
         s.device->sendRaw(s.endpoint, portRecord(values));
         if (text.isEmpty()) {
-            QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_485")), 8);
-            QCOMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_232")), 4);
+            QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
+            QCOMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_232")), 4);
             QVERIFY(s.tool.find<QCheckBox>(QStringLiteral("checkBox_InfoResponse"))->isChecked());
             QTest::qWait(100);
             QVERIFY(s.tool.statusLog.filter(QStringLiteral("READALL")).isEmpty());
@@ -314,11 +246,11 @@ private slots:
             QVERIFY(s.tool.waitForStatus(text));
             QCOMPARE(s.tool.pageState(), pageBefore);
             // The next whole record is applied.
-            s.device->sendRaw(s.endpoint, portRecord(isDataPort(route) ? GsmValues : EthernetValues));
-            QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_485")), 8);
+            s.device->sendRaw(s.endpoint, portRecord(oddValuesFor(route)));
+            QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
         }
-        verifyNoErrorTexts(s.tool);
-        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QCOMPARE(s.tool.errorTexts(), QStringList());
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -331,15 +263,15 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::USB);
         QVERIFY(s.ready);
-        s.device->sendRaw(s.endpoint, portRecord(GsmValues));
+        s.device->sendRaw(s.endpoint, portRecord(OddGsmValues));
         QVERIFY(s.tool.waitForStatus(
             QStringLiteral("Out-of-range values skipped in READALL reply: 232EN=2, 232MOD=120, 232DATAB=1, "
                            "232PARB=503, 232WAITCHR=1, 232WAITMS=1, INFORESPONSE=400")));
-        QCOMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_485")), 8);
-        QCOMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_232")), 8);
-        QCOMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Stopb_232")), 0);
-        verifyNoErrorTexts(s.tool);
-        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QCOMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
+        QCOMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_232")), 8);
+        QCOMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Stopb_232")), 0);
+        QCOMPARE(s.tool.errorTexts(), QStringList());
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -384,8 +316,8 @@ private slots:
                  QStringLiteral("10.0.0.9"));
         network->close();
         QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
-        verifyNoErrorTexts(s.tool);
-        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAllRequest, ReadNetworkRequest}));
+        QCOMPARE(s.tool.errorTexts(), QStringList());
+        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAll, ReadNetwork}));
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -408,19 +340,12 @@ private slots:
                  (QStringList{"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
         closeAll<DevInfo>();
         QVERIFY(topLevel<DevInfo>().isEmpty());
-        verifyNoErrorTexts(s.tool);
-        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAllRequest});
+        QCOMPARE(s.tool.errorTexts(), QStringList());
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
 
-    void answersToAWrite_data()
-    {
-        QTest::addColumn<CommSettings::eRoute_t>("route");
-        QTest::newRow("configuration service") << CommSettings::TCP;
-        QTest::newRow("USB") << CommSettings::USB;
-        QTest::newRow("RS-232 data port") << CommSettings::TCP232;
-        QTest::newRow("RS-485 data port") << CommSettings::TCP485;
-    }
+    void answersToAWrite_data() { addRouteRows(); }
 
     // The user writes a changed record three times: the device refuses it
     // with a reason, then does not answer at all (and a bare "+ERR" comes
@@ -434,18 +359,14 @@ private slots:
         refusing.errOnWrite = true;
         Session s(route, refusing);
         QVERIFY(s.ready);
-        const bool gsm = isDataPort(route);
-        s.device->sendRaw(s.endpoint, portRecord(gsm ? GsmValues : EthernetValues));
-        QTRY_COMPARE(comboIndex(s.tool, QStringLiteral("comboBox_Baud_485")), 8);
+        s.device->sendRaw(s.endpoint, portRecord(oddValuesFor(route)));
+        QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
 
         // On a data port only the port that carries the route is editable.
         const bool rs232 = route == CommSettings::TCP232;
-        s.tool
-            .find<QComboBox>(rs232 ? QStringLiteral("comboBox_Baud_232")
-                                   : QStringLiteral("comboBox_Baud_485"))
-            ->setCurrentIndex(7);
+        s.tool.choose(rs232 ? QStringLiteral("comboBox_Baud_232") : QStringLiteral("comboBox_Baud_485"), 7);
         const QByteArray written =
-            "AT+WRITEALL=" + withValue(gsm ? GsmValues : EthernetValues, rs232 ? 20 : 6, "7") + "\r\n";
+            "AT+WRITEALL=" + withValue(oddValuesFor(route), rs232 ? 20 : 6, "7") + "\r\n";
         auto apply = [&] {
             boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
             s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
@@ -455,17 +376,17 @@ private slots:
         apply();
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Receive_Callback Error : WRITE REFUSED")));
         QVERIFY(s.tool.waitForStatus(errorText));
-        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAllRequest, written}));
+        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAll, written}));
 
         devsim::Faults silent;
         silent.silentAfter = 0;
         s.device->setFaults(silent);
         s.tool.statusLog.clear();
         apply();
-        QTRY_COMPARE(s.device->received(s.endpoint), (Frames{ReadAllRequest, written, written}));
+        QTRY_COMPARE(s.device->received(s.endpoint), (Frames{ReadAll, written, written}));
         QTest::qWait(2000);
         QVERIFY(!s.tool.statusLog.contains(QStringLiteral("Successfully written")));
-        verifyNoErrorTexts(s.tool);
+        QCOMPARE(s.tool.errorTexts(), QStringList());
         QVERIFY(s.tool.routeUp());
         s.device->sendRaw(s.endpoint, "+ERR\r\n");
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Receive_Callback Error : +ERR")));
@@ -475,8 +396,8 @@ private slots:
         s.tool.statusLog.clear();
         apply();
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
-        verifyNoErrorTexts(s.tool);
-        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAllRequest, written, written, written}));
+        QCOMPARE(s.tool.errorTexts(), QStringList());
+        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAll, written, written, written}));
         QCOMPARE(boxes.seen().size(), 3);
         QVERIFY(boxes.unexpected().isEmpty());
     }

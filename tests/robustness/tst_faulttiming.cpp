@@ -5,33 +5,20 @@
 // answer, 8 s for the data-port check, 1 s for a partial reply), so cases
 // that wait for the same limit wait side by side.
 
-#include "faultharness.h"
+#include "devicetest.h"
 #include "testsupport.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QtTest>
 
-using namespace Fault;
+using namespace DeviceTest;
 
 namespace {
 
-const QByteArray EthernetRecord = "+READALL=1,502,3,7,2,2,8,16,600,200,5,0,503,1,8,1,1,4,8,400,100,0,1\r\n";
-const QByteArray GsmRecord = "+READALL=1,502,3,7,2,2,8,16,600,200,5,2,5000,120,1,503,1,8,1,1,4,8,400,100,0,0,"
-                             "100,180,apn.example,1\r\n";
-
 int baud485(const Tool &tool)
 {
-    return tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex();
-}
-
-void addRouteRows()
-{
-    QTest::addColumn<CommSettings::eRoute_t>("route");
-    QTest::newRow("configuration service") << CommSettings::TCP;
-    QTest::newRow("USB") << CommSettings::USB;
-    QTest::newRow("RS-232 data port") << CommSettings::TCP232;
-    QTest::newRow("RS-485 data port") << CommSettings::TCP485;
+    return tool.comboIndex(QStringLiteral("comboBox_Baud_485"));
 }
 
 } // namespace
@@ -85,9 +72,8 @@ private slots:
             QVERIFY(tool->statusLog.contains(QStringLiteral("Connected Succesfully")));
         }
         for (Tool *tool : {&service, &usb, &rs232, &rs485}) {
-            QCOMPARE(device->received(endpointOf(tool->route)), Frames{ReadAllRequest});
-            for (const QString &text : tool->statusLog)
-                QVERIFY2(!text.contains(QStringLiteral("Error :")), qPrintable(text));
+            QCOMPARE(device->received(endpointFor(tool->route)), Frames{ReadAll});
+            QCOMPARE(tool->errorTexts(), QStringList());
         }
 
         device->setFaults({});
@@ -98,47 +84,45 @@ private slots:
         for (Tool *tool : {&service, &usb, &rs232, &rs485}) {
             QVERIFY(tool->waitForRecord());
             QVERIFY(tool->routeUp());
-            QCOMPARE(device->received(endpointOf(tool->route)), (Frames{ReadAllRequest, ReadAllRequest}));
+            QCOMPARE(device->received(endpointFor(tool->route)), (Frames{ReadAll, ReadAll}));
         }
         QCOMPARE(boxes.seen().size(), 2);
     }
 
     void silenceInTheMiddleOfAReply_data() { addRouteRows(); }
 
-    // A reply that stops half way is dropped after a second and reported
-    // with the route's own text; what comes after it is a frame of its own,
-    // and the next whole reply is applied.
+    // A reply that stops half way is dropped a second after its last byte
+    // and reported with the route's own text; what comes after it is a frame
+    // of its own, and the next whole reply is applied.
     void silenceInTheMiddleOfAReply()
     {
         QFETCH(CommSettings::eRoute_t, route);
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = startDevice();
-        QVERIFY(device);
-        const Endpoint endpoint = endpointOf(route);
-        Tool tool(route);
-        tool.connectTo(*device);
-        QVERIFY(tool.waitForRecord());
-        const QStringList pageBefore = tool.pageState();
+        Session s(route);
+        QVERIFY(s.ready);
+        const QStringList pageBefore = s.tool.pageState();
         const QString endError = receiveError(route, QStringLiteral("err_EndChr"));
 
-        QElapsedTimer clock;
-        clock.start();
-        device->sendRaw(endpoint, "+READALL=1,502,3,7,2,2,9");
-        QVERIFY(tool.waitForStatus(endError, 3000));
-        QVERIFY2(clock.elapsed() >= 950, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(tool.pageState(), pageBefore);
+        QElapsedTimer sinceLastByte;
+        s.device->sendRaw(s.endpoint, "+READALL=1,502,3,7,2,2,9");
+        QTest::qWait(400);
+        s.device->sendRaw(s.endpoint, ",8");
+        sinceLastByte.start();
+        QVERIFY(s.tool.waitForStatus(endError, 3000));
+        QVERIFY2(sinceLastByte.elapsed() >= 950, qPrintable(QString::number(sinceLastByte.elapsed())));
+        QCOMPARE(s.tool.pageState(), pageBefore);
 
         // The rest of the broken reply arrives late: it has no "+" of its own.
-        device->sendRaw(endpoint, ",16,600\r\n");
-        QVERIFY(tool.waitForStatus(receiveError(route, QStringLiteral("err_BeginChr"))));
-        QCOMPARE(tool.pageState(), pageBefore);
+        s.device->sendRaw(s.endpoint, ",16,600\r\n");
+        QVERIFY(s.tool.waitForStatus(receiveError(route, QStringLiteral("err_BeginChr"))));
+        QCOMPARE(s.tool.pageState(), pageBefore);
 
-        device->sendRaw(endpoint, isDataPort(route) ? GsmRecord : EthernetRecord);
-        QTRY_COMPARE(baud485(tool), 8);
+        s.device->sendRaw(s.endpoint, portRecord(oddValuesFor(route)));
+        QTRY_COMPARE(baud485(s.tool), 8);
         QTest::qWait(1200);
-        QCOMPARE(tool.statusCount(endError), 1);
-        QVERIFY(tool.routeUp());
-        QCOMPARE(device->received(endpoint), Frames{ReadAllRequest});
+        QCOMPARE(s.tool.statusCount(endError), 1);
+        QVERIFY(s.tool.routeUp());
+        QCOMPARE(s.device->received(s.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -152,46 +136,37 @@ private slots:
     {
         QFETCH(CommSettings::eRoute_t, route);
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = startDevice();
-        QVERIFY(device);
-        const Endpoint endpoint = endpointOf(route);
-        Tool tool(route);
-        tool.connectTo(*device);
-        QVERIFY(tool.waitForRecord());
-        const QStringList pageBefore = tool.pageState();
+        Session s(route);
+        QVERIFY(s.ready);
+        const QStringList pageBefore = s.tool.pageState();
 
         // The RS-485 baud index is the seventh value, well inside the half
         // that is sent.
-        device->setPortRecordValue(endpoint, 6, "9");
+        s.device->setPortRecordValue(s.endpoint, 6, "9");
         devsim::Faults broken;
         broken.closeMidReply = true;
-        device->setFaults(broken);
-        tool.click(QStringLiteral("pushButton_ReadConfiguration"));
+        s.device->setFaults(broken);
+        s.tool.click(QStringLiteral("pushButton_ReadConfiguration"));
 
         if (route == CommSettings::USB) {
-            QVERIFY(tool.waitForStatus(receiveError(route, QStringLiteral("err_EndChr")), 3000));
-            QVERIFY(tool.routeUp());
+            QVERIFY(s.tool.waitForStatus(receiveError(route, QStringLiteral("err_EndChr")), 3000));
+            QVERIFY(s.tool.routeUp());
         } else {
-            const QString closed = route == CommSettings::TCP ? QStringLiteral("Disconnected from TCP")
-                                   : route == CommSettings::TCP232
-                                       ? QStringLiteral("Disconnected from TCP 232 Port")
-                                       : QStringLiteral("Disconnected from TCP 485 Port");
-            QVERIFY(tool.waitForStatus(closed));
-            QTRY_VERIFY(!tool.routeUp());
+            QVERIFY(s.tool.waitForStatus(disconnectedText(route)));
+            QTRY_VERIFY(!s.tool.routeUp());
             QTest::qWait(1200);
-            for (const QString &text : tool.statusLog)
-                QVERIFY2(!text.contains(QStringLiteral("Error :")), qPrintable(text));
+            QCOMPARE(s.tool.errorTexts(), QStringList());
         }
-        QCOMPARE(tool.pageState(), pageBefore);
-        QCOMPARE(device->received(endpoint), (Frames{ReadAllRequest, ReadAllRequest}));
+        QCOMPARE(s.tool.pageState(), pageBefore);
+        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAll, ReadAll}));
 
         if (route == CommSettings::USB)
-            tool.click(QStringLiteral("pushButton_ReadConfiguration"));
+            s.tool.click(QStringLiteral("pushButton_ReadConfiguration"));
         else
-            tool.connectTo(*device);
-        QTRY_COMPARE(baud485(tool), 9);
-        QVERIFY(tool.routeUp());
-        QCOMPARE(device->received(endpoint), (Frames{ReadAllRequest, ReadAllRequest, ReadAllRequest}));
+            s.tool.connectTo(*s.device);
+        QTRY_COMPARE(baud485(s.tool), 9);
+        QVERIFY(s.tool.routeUp());
+        QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAll, ReadAll, ReadAll}));
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -223,7 +198,7 @@ private slots:
             QVERIFY(!tool->routeUp());
             QVERIFY(!tool->page->isEnabled());
             QVERIFY(!tool->statusLog.contains(QStringLiteral("Connected Succesfully")));
-            QCOMPARE(device->received(endpointOf(tool->route)), Frames{});
+            QCOMPARE(device->received(endpointFor(tool->route)), Frames{});
         }
         QVERIFY(boxes.seen().isEmpty());
 
@@ -232,8 +207,8 @@ private slots:
         rs485.connectTo(*device);
         QVERIFY(rs232.waitForRecord());
         QVERIFY(rs485.waitForRecord());
-        QCOMPARE(device->received(Endpoint::Rs232), Frames{ReadAllRequest});
-        QCOMPARE(device->received(Endpoint::Rs485), Frames{ReadAllRequest});
+        QCOMPARE(device->received(Endpoint::Rs232), Frames{ReadAll});
+        QCOMPARE(device->received(Endpoint::Rs485), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
 };

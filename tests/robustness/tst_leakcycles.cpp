@@ -4,7 +4,7 @@
 // widgets as before the first. Run under LeakSanitizer (scripts/test-sanitized)
 // the program also fails on any allocation lost on the way.
 
-#include "faultharness.h"
+#include "devicetest.h"
 #include "testsupport.h"
 
 #include "devinfo.h"
@@ -17,7 +17,7 @@
 
 #include <memory>
 
-using namespace Fault;
+using namespace DeviceTest;
 
 namespace {
 
@@ -38,7 +38,7 @@ QMap<QString, int> objectCounts(const QObject &root)
 
 int readAllCount(const devsim::DeviceSimulator &device, Endpoint endpoint)
 {
-    return int(device.received(endpoint).count(ReadAllRequest));
+    return int(device.received(endpoint).count(ReadAll));
 }
 
 } // namespace
@@ -64,16 +64,13 @@ private slots:
     {
         QFETCH(CommSettings::eRoute_t, route);
         TestSupport::MessageBoxAnswerer boxes;
-        auto device = startDevice();
-        QVERIFY(device);
-        Tool tool(route);
-        tool.connectTo(*device);
-        QVERIFY(tool.waitForRecord());
+        Session s(route);
+        QVERIFY(s.ready);
         QMap<QString, int> objectsBefore;
         int topLevelBefore = 0;
 
         for (int round = 0; round < WindowRounds; ++round) {
-            tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+            s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
             QTRY_COMPARE(topLevel<StaticIpConfig>().size(), 1);
             auto *mac = topLevel<StaticIpConfig>().first()->findChild<QLineEdit *>(
                 QStringLiteral("lineEdit_MacAddr"));
@@ -83,20 +80,20 @@ private slots:
 
             const int open = 1 + round % 4;
             for (int i = 0; i < open; ++i)
-                tool.trigger(QStringLiteral("actionGET_INFO"));
+                s.tool.trigger(QStringLiteral("actionGET_INFO"));
             QTRY_COMPARE(topLevel<DevInfo>().size(), open);
             closeAll<DevInfo>();
             QVERIFY(topLevel<DevInfo>().isEmpty());
             // The first round builds what Qt creates once and keeps.
             if (round == 0) {
-                objectsBefore = objectCounts(tool.window);
+                objectsBefore = objectCounts(s.tool.window);
                 topLevelBefore = int(QApplication::topLevelWidgets().size());
             }
         }
 
-        QCOMPARE(objectCounts(tool.window), objectsBefore);
+        QCOMPARE(objectCounts(s.tool.window), objectsBefore);
         QCOMPARE(int(QApplication::topLevelWidgets().size()), topLevelBefore);
-        QCOMPARE(device->received(endpointOf(route)).count("AT+READ_NETWORKCFG\r\n"), WindowRounds);
+        QCOMPARE(s.device->received(s.endpoint).count(ReadNetwork), WindowRounds);
         QVERIFY(boxes.seen().isEmpty());
     }
 
@@ -127,14 +124,7 @@ private slots:
         QVERIFY(boxes.seen().isEmpty());
     }
 
-    void routesConnectedAndClosed_data()
-    {
-        QTest::addColumn<CommSettings::eRoute_t>("route");
-        QTest::newRow("configuration service") << CommSettings::TCP;
-        QTest::newRow("USB") << CommSettings::USB;
-        QTest::newRow("RS-232 data port") << CommSettings::TCP232;
-        QTest::newRow("RS-485 data port") << CommSettings::TCP485;
-    }
+    void routesConnectedAndClosed_data() { addRouteRows(); }
 
     // Each route connected, answered and closed again, round after round.
     void routesConnectedAndClosed()
@@ -143,7 +133,7 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         auto device = startDevice();
         QVERIFY(device);
-        const Endpoint endpoint = endpointOf(route);
+        const Endpoint endpoint = endpointFor(route);
         Tool tool(route);
         QMap<QString, int> objectsBefore;
         int topLevelBefore = 0;

@@ -1,4 +1,4 @@
-// telvor-screenshots --devicesim PATH --out DIR
+// telvor-screenshots --devicesim PATH --out DIR [--small-screen]
 //
 // Renders the tool's windows in their main states into PNG files, for the
 // README and the technician's guide. It starts the device simulator on
@@ -32,6 +32,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -154,10 +156,16 @@ public:
         m_boxTimer.start();
     }
 
-    int run()
+    // smallScreen: only the main window on a laptop screen that cannot hold
+    // its form, connected and scrolled to the page's buttons.
+    int run(bool smallScreen)
     {
-        shootStartAndEthernet();
-        shootGsm();
+        if (smallScreen) {
+            shootGsm(QStringLiteral("main-small-screen"));
+        } else {
+            shootStartAndEthernet();
+            shootGsm();
+        }
         for (QWidget *w : QApplication::topLevelWidgets())
             w->close();
         QApplication::processEvents();
@@ -393,10 +401,14 @@ private:
         enable->setCurrentIndex(deviceValue);
     }
 
-    void shootGsm()
+    // With a scrolledPicture name, the connected window is scrolled to the
+    // bottom and saved under that name instead of the two usual pictures.
+    void shootGsm(const QString &scrolledPicture = QString())
     {
-        const QStringList gsmPictures{QStringLiteral("main-gsm-disconnected"),
-                                      QStringLiteral("main-gsm-connected")};
+        const QStringList gsmPictures = scrolledPicture.isEmpty()
+                                            ? QStringList{QStringLiteral("main-gsm-disconnected"),
+                                                          QStringLiteral("main-gsm-connected")}
+                                            : QStringList{QString(), scrolledPicture};
         // A technician with a GSM modem chooses it on the start window.
         if (TelvorConfigurator *ethernetWindow = mainWindow())
             ethernetWindow->close();
@@ -422,7 +434,8 @@ private:
             type(edit, QString::number(m_endpoints.port485));
         if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerPort232"))
             type(edit, QString::number(m_endpoints.port232));
-        save(window, gsmPictures.at(0));
+        if (!gsmPictures.at(0).isEmpty())
+            save(window, gsmPictures.at(0));
 
         auto *connect485 = child<QAbstractButton>(window, "pushButton_485Connect");
         if (!connect485) {
@@ -438,6 +451,8 @@ private:
         auto *apn = child<QLineEdit>(window, "lineEdit_APN");
         if (!QTest::qWaitFor([apn] { return apn && !apn->text().isEmpty(); }, 3000))
             errs() << "screenshots: the RS-485 data port's record brought no APN\n";
+        if (auto *area = window->findChild<QScrollArea *>(); area && !scrolledPicture.isEmpty())
+            area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
         save(window, gsmPictures.at(1));
         connect485->click();
         waitFor("the RS-485 disconnection", [this] { return !pageEnabled(); }, 10000, {});
@@ -470,7 +485,8 @@ int main(int argc, char **argv)
 
     QString simulatorProgram;
     QString outDir;
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    const bool smallScreen = args.removeAll(QStringLiteral("--small-screen")) > 0;
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args.at(i) == QLatin1String("--devicesim"))
             simulatorProgram = args.at(i + 1);
@@ -478,7 +494,7 @@ int main(int argc, char **argv)
             outDir = args.at(i + 1);
     }
     if (simulatorProgram.isEmpty() || outDir.isEmpty()) {
-        errs() << "usage: telvor-screenshots --devicesim PATH --out DIR\n";
+        errs() << "usage: telvor-screenshots --devicesim PATH --out DIR [--small-screen]\n";
         return 2;
     }
     if (!QDir().mkpath(outDir)) {
@@ -499,7 +515,7 @@ int main(int argc, char **argv)
     }
 
     Shooter shooter(outDir, simulator.endpoints());
-    const int result = shooter.run();
+    const int result = shooter.run(smallScreen);
     simulator.stop();
     return result;
 }

@@ -1,40 +1,50 @@
-#include "linkharness.h"
+#include "tool.h"
+#include "devicetest.h"
 
 #include <QAbstractButton>
-#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 
-namespace LinkHarness {
+namespace DeviceTest {
 
-const QString Loopback = QStringLiteral("127.0.0.1");
-const QByteArray ReadAll = QByteArrayLiteral("AT+READALL\r\n");
+namespace {
 
-int modelFor(CommSettings::eRoute_t route)
+// The page shows the RS-485 baud rate of both records; the factory record's
+// is 9600 (index 5) on both ports, the marked record's 1200 (index 2).
+const int FactoryBaudIndex = 5;
+const int MarkedBaudIndex = 2;
+
+struct RouteControls
 {
-    return route == CommSettings::TCP232 || route == CommSettings::TCP485 ? 2 : 1;
-}
+    const char *connectButton;
+    const char *upText; // USB: "Connected " and the port's name
+};
 
-devsim::Endpoint endpointFor(CommSettings::eRoute_t route)
+RouteControls controlsOf(CommSettings::eRoute_t route)
 {
     switch (route) {
     case CommSettings::USB:
-        return devsim::Endpoint::Usb;
+        return {"pushButton_UsbConnect", nullptr};
     case CommSettings::TCP232:
-        return devsim::Endpoint::Rs232;
+        return {"pushButton_232Connect", "Tcp 232 Port Connected"};
     case CommSettings::TCP485:
-        return devsim::Endpoint::Rs485;
+        return {"pushButton_485Connect", "Tcp 485 Port Connected"};
     default:
-        return devsim::Endpoint::ConfigService;
+        return {"pushButton_TcpConnect", "Tcp Connected"};
     }
 }
 
-Tool::Tool(int model) : window(nullptr, model)
+} // namespace
+
+Tool::Tool(eDeviceModel_t model) : Tool(model, CommSettings::Max) {}
+
+Tool::Tool(CommSettings::eRoute_t route) : Tool(modelFor(route), route) {}
+
+Tool::Tool(eDeviceModel_t model, CommSettings::eRoute_t route) : route(route), window(nullptr, model)
 {
     panel = window.findChild<CommSettings *>();
     page = window.findChild<TransparentConfig *>();
@@ -54,7 +64,12 @@ Tool::~Tool() = default;
 
 void Tool::fail(const QString &name)
 {
-    qFatal("The main window has no widget \"%s\"", qPrintable(name));
+    qFatal("The main window has no \"%s\"", qPrintable(name));
+}
+
+int Tool::comboIndex(const QString &comboBoxName) const
+{
+    return find<QComboBox>(comboBoxName)->currentIndex();
 }
 
 void Tool::click(const QString &buttonName)
@@ -86,17 +101,27 @@ void Tool::choose(const QString &comboBoxName, int index)
     find<QComboBox>(comboBoxName)->setCurrentIndex(index);
 }
 
+void Tool::trigger(const QString &actionName)
+{
+    action(actionName)->trigger();
+}
+
 QString Tool::status() const
 {
     return statusBar->currentMessage();
 }
 
-bool Tool::waitForStatus(const QString &text, int timeoutMs)
+bool Tool::waitForStatus(const QString &text, int timeoutMs) const
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!sawStatus(text) && !deadline.hasExpired())
         QTest::qWait(10);
     return sawStatus(text);
+}
+
+QStringList Tool::errorTexts() const
+{
+    return statusLog.filter(QStringLiteral("Error :"));
 }
 
 void Tool::connectEthernet(quint16 port)
@@ -144,16 +169,43 @@ void Tool::connectTo(CommSettings::eRoute_t route, devsim::DeviceSimulator &devi
     }
 }
 
-QComboBox *Tool::baudBox(CommSettings::eRoute_t route) const
+void Tool::connectTo(devsim::DeviceSimulator &device)
 {
-    return find<QComboBox>(route == CommSettings::TCP232 ? QStringLiteral("comboBox_Baud_232")
-                                                         : QStringLiteral("comboBox_Baud_485"));
+    if (route == CommSettings::Max)
+        fail(QStringLiteral("route of its own"));
+    connectTo(route, device);
 }
 
-bool Tool::waitForFactoryRecord(CommSettings::eRoute_t route, int timeoutMs) const
+void Tool::disconnect()
 {
-    QComboBox *baud = baudBox(route);
-    return QTest::qWaitFor([baud] { return baud->currentIndex() == 5; }, timeoutMs);
+    click(QLatin1String(controlsOf(route).connectButton));
+}
+
+bool Tool::waitForRecord(Record record, int timeoutMs) const
+{
+    // On the RS-232 data port the factory record shows first on its own port.
+    const QString box = record == Record::Factory && route == CommSettings::TCP232
+                            ? QStringLiteral("comboBox_Baud_232")
+                            : QStringLiteral("comboBox_Baud_485");
+    const int index = record == Record::Factory ? FactoryBaudIndex : MarkedBaudIndex;
+    return QTest::qWaitFor([&] { return comboIndex(box) == index; }, timeoutMs);
+}
+
+bool Tool::routeUp() const
+{
+    return action(QStringLiteral("actionGET_INFO"))->isEnabled();
+}
+
+bool Tool::sawRouteUp() const
+{
+    const char *upText = controlsOf(route).upText;
+    for (const QString &text : statusLog) {
+        if (upText ? text == QLatin1String(upText)
+                   : text.startsWith(QLatin1String("Connected ")) &&
+                         text != QLatin1String("Connected Succesfully"))
+            return true;
+    }
+    return false;
 }
 
 bool Tool::commandsEnabled(bool restart, bool info, bool ping) const
@@ -177,89 +229,20 @@ bool Tool::isIdle() const
     return !page->isEnabled() && commandsEnabled(false, false, false) && modelActionsEnabled();
 }
 
-ScriptedPeer::ScriptedPeer() : m_server(new QTcpServer(this))
+QStringList Tool::pageState() const
 {
-    m_server->listen(QHostAddress::LocalHost);
-    connect(m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-            m_connection = socket;
-            connect(socket, &QTcpSocket::readyRead, this, &ScriptedPeer::takeBytes);
-        }
-    });
-}
-
-quint16 ScriptedPeer::port() const
-{
-    return m_server->serverPort();
-}
-
-bool ScriptedPeer::hasConnection() const
-{
-    return m_connection && m_connection->state() == QAbstractSocket::ConnectedState;
-}
-
-bool ScriptedPeer::waitForConnection(int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!hasConnection() && !deadline.hasExpired())
-        QTest::qWait(10);
-    return hasConnection();
-}
-
-void ScriptedPeer::takeBytes()
-{
-    m_pending += m_connection->readAll();
-    for (int end = m_pending.indexOf("\r\n"); end >= 0; end = m_pending.indexOf("\r\n")) {
-        const QByteArray frame = m_pending.left(end + 2);
-        m_pending.remove(0, end + 2);
-        received.append(frame);
-        if (replies.contains(frame))
-            m_connection->write(replies.value(frame));
+    QStringList state;
+    for (const QComboBox *box : page->findChildren<QComboBox *>())
+        state << box->objectName() + QLatin1Char('=') + QString::number(box->currentIndex());
+    for (const QSpinBox *box : page->findChildren<QSpinBox *>())
+        state << QStringLiteral("%1=%2%3").arg(box->objectName()).arg(box->value()).arg(box->suffix());
+    for (const QLineEdit *edit : page->findChildren<QLineEdit *>()) {
+        if (!edit->objectName().isEmpty())
+            state << edit->objectName() + QLatin1Char('=') + edit->text();
     }
+    for (const QCheckBox *box : page->findChildren<QCheckBox *>())
+        state << box->objectName() + QLatin1Char('=') + QString::number(box->checkState());
+    return state;
 }
 
-std::unique_ptr<devsim::DeviceSimulator> startDevice(bool usb, const devsim::Faults &faults)
-{
-    devsim::DeviceSimulator::Options options;
-    options.model = devsim::Model::Both;
-    options.usb = usb;
-    options.restartMs = 300;
-    options.faults = faults;
-    auto device = std::make_unique<devsim::DeviceSimulator>(options);
-    QString error;
-    if (!device->start(&error)) {
-        qWarning("The simulated device does not start: %s", qPrintable(error));
-        return nullptr;
-    }
-    return device;
-}
-
-bool Link::open(CommSettings::eRoute_t route, const devsim::Faults &faults, bool withUsb)
-{
-    device = startDevice(withUsb || route == CommSettings::USB, faults);
-    if (!device)
-        return false;
-    tool = std::make_unique<Tool>(modelFor(route));
-    tool->connectTo(route, *device);
-    return tool->waitForFactoryRecord(route);
-}
-
-QWidgetList visibleWindows(const char *className)
-{
-    QWidgetList found;
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget *widget : widgets) {
-        if (widget->inherits(className) && widget->isVisible())
-            found << widget;
-    }
-    return found;
-}
-
-quint16 closedPort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost);
-    return server.serverPort();
-}
-
-} // namespace LinkHarness
+} // namespace DeviceTest

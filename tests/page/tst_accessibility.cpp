@@ -1,0 +1,273 @@
+// The main window as a screen-reader or keyboard user meets it: every control
+// that can take the keyboard focus has a name that can be spoken, the entries
+// are named by their row captions, the icon-only buttons say what they do,
+// and the Tab key moves through the window from top to bottom.
+
+#include "commsettings.h"
+#include "telvorconfigurator.h"
+#include "testsupport.h"
+
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+// Controls the Tab key can reach, in the window's focus chain order. The
+// editor inside a spin box or a combo box is part of its box. The chain is a
+// ring; the list starts at the control nearest the top left, where a
+// top-to-bottom order begins.
+QWidgetList reachableControls(QWidget &window)
+{
+    QWidgetList controls;
+    QWidget *widget = &window;
+    do {
+        widget = widget->nextInFocusChain();
+        const bool inner = qobject_cast<QAbstractSpinBox *>(widget->parentWidget()) ||
+                           qobject_cast<QComboBox *>(widget->parentWidget());
+        if (widget != &window && (widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(&window) &&
+            !inner && !widget->focusProxy())
+            controls << widget;
+    } while (widget != &window);
+
+    const auto topLeft = [&window](const QWidget *a, const QWidget *b) {
+        const QPoint pa = a->mapTo(&window, QPoint(0, 0)), pb = b->mapTo(&window, QPoint(0, 0));
+        return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+    };
+    const auto first = std::min_element(controls.begin(), controls.end(), topLeft);
+    std::rotate(controls.begin(), first, controls.end());
+    return controls;
+}
+
+// What a screen reader speaks for the control: its accessible name, or, where
+// the platform names a control by its value (a combo box on Linux), the text
+// of the label that labels it.
+QString spokenName(QWidget *widget)
+{
+    QAccessibleInterface *control = QAccessible::queryAccessibleInterface(widget);
+    if (!control)
+        return QString();
+    QString name = control->text(QAccessible::Name).trimmed();
+    if (!name.isEmpty())
+        return name;
+    const auto labels = control->relations(QAccessible::Label);
+    for (const auto &label : labels) {
+        name = label.first->text(QAccessible::Name).trimmed();
+        if (!name.isEmpty())
+            return name;
+    }
+    return QString();
+}
+
+QString describe(const QWidget *widget)
+{
+    return widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
+                                          : widget->objectName();
+}
+
+QRect rectIn(QWidget &window, const QWidget *widget)
+{
+    return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+}
+
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TestSupport::clearSettings(); }
+
+    void everyControlHasASpokenName_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::newRow("Ethernet modem") << 1;
+        QTest::newRow("GSM modem") << 2;
+    }
+
+    void everyControlHasASpokenName()
+    {
+        QFETCH(int, model);
+        TelvorConfigurator window(nullptr, model);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        const QWidgetList controls = reachableControls(window);
+        // The panel's entries and buttons, the page's 26 port boxes, the APN,
+        // the switch and the three page buttons at the least.
+        QVERIFY2(controls.size() >= 45, qPrintable(QString::number(controls.size())));
+        QStringList unnamed;
+        for (QWidget *control : controls) {
+            if (spokenName(control).isEmpty())
+                unnamed << describe(control);
+        }
+        QVERIFY2(unnamed.isEmpty(), qPrintable(QStringLiteral("no spoken name: ") + unnamed.join(", ")));
+    }
+
+    // Each entry and box carries its row caption; in the page's two columns
+    // the caption is preceded by the port, as the column headers read.
+    void controlsAreNamedByTheirCaptions()
+    {
+        TelvorConfigurator window(nullptr, 1);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        const QList<QPair<QString, QString>> spoken{
+            {"lineEdit_ServerIp", "SERVER IP"},
+            {"lineEdit_ServerPort", "SERVER PORT"},
+            {"lineEdit_TcpServerIp", "SERVER IP"},
+            {"lineEdit_ServerPort485", "PORT 485"},
+            {"lineEdit_ServerPort232", "PORT 232"},
+            {"lineEdit_CurrentIpAddr", "Current IP address"},
+            {"pushButton_TcpConnect", "Connect ETHERNET"},
+            {"pushButton_UsbConnect", "Connect USB"},
+            {"pushButton_RefreshCOM", "Refresh COM ports"},
+            {"spinBox_Port_485", "RS485 PORT"},
+            {"spinBox_Port_232", "RS232 PORT"},
+            {"spinBox_EthTimeout_485", "RS485 CONNECT TIMEOUT"},
+            {"spinBox_ModbusTimeout_232", "RS232 MODBUS TIMEOUT"},
+            {"spinBox_SilentInterval_485", "RS485 SILENT INTERVAL"},
+            {"spinBox_RetryCount_232", "RS232 RETRY COUNT"},
+            {"spinBox_IntervalTime_485", "RS485 CMD INTERVAL TIME"},
+            {"spinBox_232_Ping_Interval", "RS232 PING INTERVAL TIME"},
+            {"spinBox_485_Ping_Interval", "RS485 PING INTERVAL TIME"},
+            {"lineEdit_APN", "APN"},
+            {"checkBox_InfoResponse", "INFO RESPONSE"},
+        };
+        for (const auto &expected : spoken) {
+            QWidget *control = window.findChild<QWidget *>(expected.first);
+            QVERIFY2(control, qPrintable(expected.first));
+            QCOMPARE(spokenName(control), expected.second);
+        }
+
+        // Combo boxes: Windows speaks the accessible name; Linux speaks the
+        // value and takes the name from a labelling caption, which the COM
+        // PORT list has.
+        const QStringList rows{"Enable:ENABLE",      "Mod:MOD",        "Datab:DATA BIT",
+                               "Parityb:PARITY BIT", "Stopb:STOP BIT", "Baud:BAUDRATE"};
+        for (const QString &row : rows) {
+            for (const QString &port : {QStringLiteral("485"), QStringLiteral("232")}) {
+                const QString name = QStringLiteral("comboBox_%1_%2").arg(row.section(':', 0, 0), port);
+                QWidget *box = window.findChild<QWidget *>(name);
+                QVERIFY2(box, qPrintable(name));
+                QCOMPARE(box->accessibleName(), QStringLiteral("RS%1 %2").arg(port, row.section(':', 1)));
+            }
+        }
+        QAccessibleInterface *ports =
+            QAccessible::queryAccessibleInterface(window.findChild<QWidget *>("comboBox_COMPorts"));
+        const auto labels = ports->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("COM PORT"));
+
+        // The icon-only buttons and the switch explain themselves on hover.
+        for (const char *name : {"pushButton_TcpConnect", "pushButton_UsbConnect", "pushButton_RefreshCOM",
+                                 "checkBox_InfoResponse"})
+            QVERIFY2(!window.findChild<QWidget *>(name)->toolTip().isEmpty(), qPrintable(name));
+    }
+
+    // A route button says what a press does now: connect while its route is
+    // down, disconnect while it is up.
+    void routeButtonsNameWhatTheyDo()
+    {
+        CommSettings panel;
+        auto *ethernet = panel.findChild<QPushButton *>("pushButton_TcpConnect");
+        auto *usb = panel.findChild<QPushButton *>("pushButton_UsbConnect");
+        const QString ethernetTip = ethernet->toolTip();
+        const QString usbTip = usb->toolTip();
+
+        panel.SetUiConnectionStatus(CommSettings::TCP, true);
+        QCOMPARE(spokenName(ethernet), QStringLiteral("Disconnect ETHERNET"));
+        QVERIFY(ethernet->toolTip() != ethernetTip);
+        QCOMPARE(spokenName(usb), QStringLiteral("Connect USB"));
+        panel.SetUiConnectionStatus(CommSettings::TCP, false);
+        QCOMPARE(spokenName(ethernet), QStringLiteral("Connect ETHERNET"));
+        QCOMPARE(ethernet->toolTip(), ethernetTip);
+
+        panel.SetUiConnectionStatus(CommSettings::USB, true);
+        QCOMPARE(spokenName(usb), QStringLiteral("Disconnect USB"));
+        QVERIFY(usb->toolTip() != usbTip);
+        panel.SetUiConnectionStatus(CommSettings::USB, false);
+        QCOMPARE(spokenName(usb), QStringLiteral("Connect USB"));
+        QCOMPARE(usb->toolTip(), usbTip);
+    }
+
+    // A screen reader also needs to know what kind of control it meets, to
+    // speak its value and offer its actions.
+    void controlsShowTheirKind()
+    {
+        TelvorConfigurator window(nullptr, 1);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        CommSettings *panel = window.findChild<CommSettings *>();
+
+        QStringList panelWrong, pageWrong;
+        for (QWidget *control : reachableControls(window)) {
+            QAccessible::Role expected = QAccessible::Client;
+            const auto *button = qobject_cast<QPushButton *>(control);
+            // A push button that stays pressed (the refresh button) is a
+            // toggle: Qt describes it like a check box.
+            if (qobject_cast<QCheckBox *>(control) || (button && button->isCheckable()))
+                expected = QAccessible::CheckBox;
+            else if (button)
+                expected = QAccessible::Button;
+            else if (qobject_cast<QComboBox *>(control))
+                expected = QAccessible::ComboBox;
+            else if (qobject_cast<QAbstractSpinBox *>(control))
+                expected = QAccessible::SpinBox;
+            else if (qobject_cast<QLineEdit *>(control))
+                expected = QAccessible::EditableText;
+            if (QAccessible::queryAccessibleInterface(control)->role() != expected)
+                (panel->isAncestorOf(control) ? panelWrong : pageWrong) << describe(control);
+        }
+        QVERIFY2(panelWrong.isEmpty(), qPrintable(panelWrong.join(", ")));
+        // The page's form is disabled before its controls are made; each
+        // control then announces its disabled state while it is still being
+        // built, and Qt keeps the plain-widget description it made at that
+        // moment. Mended by disabling the page after its form is set up.
+        QEXPECT_FAIL("", "the page's controls are described as plain widgets", Continue);
+        QVERIFY2(pageWrong.isEmpty(), qPrintable(pageWrong.join(", ")));
+    }
+
+    // Tab never jumps to a control that lies wholly above the current one,
+    // and within one row it moves from left to right.
+    void tabMovesFromTopToBottom_data() { everyControlHasASpokenName_data(); }
+
+    void tabMovesFromTopToBottom()
+    {
+        QFETCH(int, model);
+        TelvorConfigurator window(nullptr, model);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        const QWidgetList controls = reachableControls(window);
+        QVERIFY(controls.size() > 1);
+        QStringList backwards;
+        for (int i = 1; i < controls.size(); ++i) {
+            const QRect from = rectIn(window, controls.at(i - 1));
+            const QRect to = rectIn(window, controls.at(i));
+            const bool above = to.bottom() < from.top();
+            const bool sameRow = to.top() <= from.bottom() && from.top() <= to.bottom();
+            if (above || (sameRow && to.left() <= from.left()))
+                backwards << describe(controls.at(i - 1)) + " -> " + describe(controls.at(i));
+        }
+        QVERIFY2(backwards.isEmpty(), qPrintable(backwards.join(", ")));
+
+        // The walk covers both parts of the window, the panel before the page.
+        const int panelEntry = controls.indexOf(window.findChild<QWidget *>("lineEdit_ServerIp"));
+        const int pageEntry = controls.indexOf(window.findChild<QWidget *>("comboBox_Enable_485"));
+        const int lastButton = controls.indexOf(window.findChild<QWidget *>("pushButton_ConfigurationApply"));
+        QVERIFY(panelEntry >= 0);
+        QVERIFY(panelEntry < pageEntry);
+        QVERIFY(pageEntry < lastButton);
+    }
+};
+
+TELVOR_TEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"

@@ -1,0 +1,301 @@
+// The COM PORT list as the ports of the machine come and go: filled once the
+// window has been painted yet before the user can use it, following ports
+// plugged in and out while the USB route is idle, keeping the user's choice,
+// and standing still while the USB route is up.
+//
+// The test machine has no serial ports, so the panel gets its ports from a
+// list the test changes (the panel's port source). The port the USB route
+// really opens is the simulated device's pseudo-terminal.
+
+#include "commsettings.h"
+#include "devicesimulator.h"
+#include "telvorconfigurator.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(QSerialPortInfo)
+
+namespace {
+
+// Longer than one look of the watch plus its timer's coarseness.
+constexpr int WatchWaitMs = 2 * CommSettings::PortWatchIntervalMs + 500;
+
+// The ports the panel sees, changed by the test as a user plugs and pulls.
+struct FakePorts
+{
+    explicit FakePorts(QStringList initial) : names(std::move(initial)) {}
+
+    QStringList names;
+    QHash<QString, QString> descriptions;
+    int listings = 0;
+
+    CommSettings::PortSource source()
+    {
+        return [this] {
+            ++listings;
+            QList<CommSettings::ListedPort> ports;
+            for (const QString &name : qAsConst(names))
+                ports.append({name, descriptions.value(name)});
+            return ports;
+        };
+    }
+};
+
+QStringList items(const QComboBox *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->itemText(i);
+    return texts;
+}
+
+// How a port without a description shows in the list.
+QString item(const QString &name)
+{
+    return name + QStringLiteral("()");
+}
+
+// Counts the changes made to the list's items.
+struct ListChanges
+{
+    explicit ListChanges(QComboBox *list)
+        : inserted(list->model(), &QAbstractItemModel::rowsInserted),
+          removed(list->model(), &QAbstractItemModel::rowsRemoved),
+          reset(list->model(), &QAbstractItemModel::modelReset)
+    {
+    }
+    int count() const { return inserted.count() + removed.count() + reset.count(); }
+
+    QSignalSpy inserted, removed, reset;
+};
+
+} // namespace
+
+class TestPortList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qRegisterMetaType<QSerialPortInfo>(); }
+    void init() { TestSupport::clearSettings(); }
+
+    // Listing ports is slow, so it waits for the first picture of the panel.
+    void firstListingFollowsTheFirstPaint()
+    {
+        CommSettings panel;
+        FakePorts ports{{QStringLiteral("ttyACM0"), QStringLiteral("ttyUSB1")}};
+        bool paintedBeforeListing = false;
+        bool painted = false;
+        panel.SetPortSource([&, source = ports.source()] {
+            paintedBeforeListing = painted;
+            return source();
+        });
+        struct PaintFilter : QObject
+        {
+            bool *painted;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    *painted = true;
+                return false;
+            }
+        } filter;
+        filter.painted = &painted;
+        panel.installEventFilter(&filter);
+
+        QComboBox *list = panel.findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QCoreApplication::processEvents();
+        QCOMPARE(ports.listings, 0);
+
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QTRY_COMPARE(items(list), (QStringList{item("ttyACM0"), item("ttyUSB1")}));
+        QVERIFY(paintedBeforeListing);
+        QCOMPARE(list->currentIndex(), 0);
+    }
+
+    // Whatever the user does first with the list or the USB button finds the
+    // list complete, even before the panel was ever painted.
+    void listIsCompleteBeforeFirstUse()
+    {
+        FakePorts ports{{QStringLiteral("ttyACM0"), QStringLiteral("ttyUSB1")}};
+        {
+            CommSettings panel;
+            panel.SetPortSource(ports.source());
+            QComboBox *list = panel.findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+            QTest::keyClick(list, Qt::Key_Down);
+            QCOMPARE(items(list), (QStringList{item("ttyACM0"), item("ttyUSB1")}));
+            QCOMPARE(list->currentText(), item("ttyUSB1"));
+        }
+        {
+            CommSettings panel;
+            panel.SetPortSource(ports.source());
+            QComboBox *list = panel.findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+            // The request names the port by its list item (a port the
+            // platform does not know reaches the main window without a name),
+            // so what counts is the list at the moment of the request.
+            QStringList listAtRequest;
+            QString chosenAtRequest;
+            connect(&panel, &CommSettings::ConnectComPort, this, [&] {
+                listAtRequest = items(list);
+                chosenAtRequest = list->currentText();
+            });
+            QTest::mouseClick(panel.findChild<QPushButton *>(QStringLiteral("pushButton_UsbConnect")),
+                              Qt::LeftButton);
+            QCOMPARE(listAtRequest, (QStringList{item("ttyACM0"), item("ttyUSB1")}));
+            QCOMPARE(chosenAtRequest, item("ttyACM0"));
+        }
+    }
+
+    // Through the real main window of the Ethernet model: ports come and go,
+    // the chosen one stays chosen, and an idle list is left alone.
+    void listFollowsPortsPluggedInAndOut()
+    {
+        TelvorConfigurator window(nullptr, 1);
+        CommSettings *panel = window.findChild<CommSettings *>();
+        QVERIFY(panel);
+        FakePorts ports{{QStringLiteral("ttyS0")}};
+        panel->SetPortSource(ports.source());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QComboBox *list = panel->findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
+
+        ports.names << QStringLiteral("ttyACM0");
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
+        QCOMPARE(list->currentText(), item("ttyS0"));
+
+        // The user picks the new port; another one plugged in before it in
+        // the platform's order does not take the choice away.
+        list->setCurrentIndex(1);
+        ports.names =
+            QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyACM1"), QStringLiteral("ttyACM0")};
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM1"), item("ttyACM0")}),
+                                  WatchWaitMs);
+        QCOMPARE(list->currentText(), item("ttyACM0"));
+
+        // A port other than the chosen one is pulled.
+        ports.names.removeAll(QStringLiteral("ttyS0"));
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyACM1"), item("ttyACM0")}), WatchWaitMs);
+        QCOMPARE(list->currentText(), item("ttyACM0"));
+
+        // Nothing changes: the list is not touched.
+        ListChanges changes(list);
+        const int listings = ports.listings;
+        QTest::qWait(WatchWaitMs);
+        QVERIFY(ports.listings > listings);
+        QCOMPARE(changes.count(), 0);
+
+        // The chosen port's description comes late (udev names it a moment
+        // after the port appears): its item changes, the choice stays.
+        ports.descriptions[QStringLiteral("ttyACM0")] = QStringLiteral("Telvor gateway");
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyACM1"), "ttyACM0(Telvor gateway)"}),
+                                  WatchWaitMs);
+        QCOMPARE(list->currentText(), QStringLiteral("ttyACM0(Telvor gateway)"));
+
+        // The chosen port itself is pulled, then every port.
+        ports.names.removeAll(QStringLiteral("ttyACM0"));
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), QStringList{item("ttyACM1")}, WatchWaitMs);
+        QCOMPARE(list->currentText(), item("ttyACM1"));
+        ports.names.clear();
+        QTRY_COMPARE_WITH_TIMEOUT(list->count(), 0, WatchWaitMs);
+        QCOMPARE(list->currentText(), QString());
+    }
+
+    // With a change token, an idle look costs a comparison: the ports are
+    // listed again only when the token moves (on Linux, when /dev changes),
+    // and once more after that for a description that comes late.
+    void idleLookListsOnlyWhenTheTokenMoves()
+    {
+        CommSettings panel;
+        FakePorts ports{{QStringLiteral("ttyS0")}};
+        QByteArray token("a");
+        panel.SetPortSource(ports.source(), [&token] { return token; });
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QComboBox *list = panel.findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
+
+        const int listings = ports.listings;
+        ports.names << QStringLiteral("ttyACM0");
+        QTest::qWait(WatchWaitMs);
+        QCOMPARE(ports.listings, listings);
+        QCOMPARE(items(list), QStringList{item("ttyS0")});
+
+        token = "b";
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(ports.listings, listings + 2, WatchWaitMs);
+        QTest::qWait(WatchWaitMs);
+        QCOMPARE(ports.listings, listings + 2);
+
+        // The refresh button lists the ports whatever the token says.
+        ports.names = QStringList{QStringLiteral("ttyUSB0")};
+        QTest::mouseClick(panel.findChild<QPushButton *>(QStringLiteral("pushButton_RefreshCOM")),
+                          Qt::LeftButton);
+        QCOMPARE(items(list), QStringList{item("ttyUSB0")});
+        QCOMPARE(ports.listings, listings + 3);
+    }
+
+    // Over the simulated device's USB port (a pseudo-terminal, listed by its
+    // path): while the route is up the list is neither looked at nor changed; once it is down
+    // the list catches up. The refresh button works throughout the idle time.
+    void listStandsStillWhileUsbIsUp()
+    {
+        devsim::DeviceSimulator::Options options;
+        options.usb = true;
+        devsim::DeviceSimulator device(options);
+        QString error;
+        QVERIFY2(device.start(&error), qPrintable(error));
+        const QString pty = device.usbPath();
+        QVERIFY(!pty.isEmpty());
+
+        TelvorConfigurator window(nullptr, 1);
+        CommSettings *panel = window.findChild<CommSettings *>();
+        FakePorts ports{{QStringLiteral("ttyS0"), pty}};
+        panel->SetPortSource(ports.source());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QComboBox *list = panel->findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        const QString ptyItem = item(pty);
+        QTRY_COMPARE(items(list), (QStringList{item("ttyS0"), ptyItem}));
+
+        // The refresh button still lists the ports at once.
+        ports.names.insert(0, QStringLiteral("ttyUSB3"));
+        QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("pushButton_RefreshCOM")),
+                          Qt::LeftButton);
+        QCOMPARE(items(list), (QStringList{item("ttyUSB3"), item("ttyS0"), ptyItem}));
+
+        // The platform cannot describe a pseudo-terminal as a serial port, so
+        // the route is opened by its location, as the USB button would open a
+        // listed port.
+        list->setCurrentIndex(2);
+        window.openSerialPort(pty);
+        QLabel *usbHeader = panel->findChild<QLabel *>(QStringLiteral("label_USB_Settings"));
+        QTRY_COMPARE_WITH_TIMEOUT(usbHeader->styleSheet(), QStringLiteral("background-color:green"), 8000);
+
+        ListChanges changes(list);
+        const int listings = ports.listings;
+        ports.names.removeAll(QStringLiteral("ttyS0"));
+        ports.names << QStringLiteral("ttyACM4");
+        QTest::qWait(WatchWaitMs);
+        QCOMPARE(ports.listings, listings);
+        QCOMPARE(changes.count(), 0);
+
+        QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("pushButton_UsbConnect")),
+                          Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(usbHeader->styleSheet(), QStringLiteral("background-color:red"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyUSB3"), ptyItem, item("ttyACM4")}),
+                                  WatchWaitMs);
+        QCOMPARE(list->currentText(), ptyItem);
+    }
+};
+
+TELVOR_TEST_MAIN(TestPortList)
+#include "tst_portlist.moc"
