@@ -29,7 +29,12 @@ int qMain(int argc, char **argv)
     return app.exec();
 }
 
+// On Windows the program has no main() of its own: the entry of the GUI
+// subsystem is Qt's WinMain (the qtmain library), which calls qMain. With
+// MinGW a main() here would be called by the C runtime directly instead.
+#ifndef Q_OS_WIN
 int main(int argc, char **argv)
 {
     return qMain(argc, argv);
 }
+#endif
