@@ -88,6 +88,8 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
     // Started by each record write and stopped by its answer, so single-shot.
     pTimerWriteAnswer = new QTimer(this);
     pTimerWriteAnswer->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early; the device gets its full time.
+    pTimerWriteAnswer->setTimerType(Qt::PreciseTimer);
     buildRouteTable();
 
     ui->Layout->addWidget(&newTransparentConfig);
