@@ -192,58 +192,69 @@ struct RouteLook
     WidgetList disable;
 };
 
-RouteLook routeLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bool up)
+// The two routes with an icon button: the configuration service and USB.
+// Each locks the other while it is up.
+RouteLook iconButtonRouteLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bool up)
 {
+    const bool tcp = route == CommSettings::TCP;
     RouteLook look;
-    switch (route) {
-    case CommSettings::TCP:
-        look.header = ui->label_TcpSettings;
-        look.button = ui->pushButton_TcpConnect;
-        look.setButtonLook = &QPushButton::setStyleSheet;
+    look.header = tcp ? ui->label_TcpSettings : ui->label_USB_Settings;
+    look.button = tcp ? ui->pushButton_TcpConnect : ui->pushButton_UsbConnect;
+    look.setButtonLook = &QPushButton::setStyleSheet;
+    if (tcp) {
         look.buttonLook = iconStyleSheet(up ? "ethernet_disconnect.png" : "ethernet.png");
         look.buttonName = up ? CommSettings::tr("Disconnect ETHERNET") : CommSettings::tr("Connect ETHERNET");
         look.buttonTip = up ? CommSettings::tr("Close the connection to the device's configuration service")
                             : CommSettings::tr("Connect to the device's configuration service at SERVER IP "
                                                "and SERVER PORT");
-        look.enable = up ? currentAddressControls(ui) : usbControls(ui);
-        look.disable = up ? usbControls(ui) + tcpGroupControls(ui) : currentAddressControls(ui);
-        break;
-    case CommSettings::USB:
-        look.header = ui->label_USB_Settings;
-        look.button = ui->pushButton_UsbConnect;
-        look.setButtonLook = &QPushButton::setStyleSheet;
+    } else {
         look.buttonLook = iconStyleSheet(up ? "usb_disconnect.png" : "usb_connect.png");
         look.buttonName = up ? CommSettings::tr("Disconnect USB") : CommSettings::tr("Connect USB");
         look.buttonTip = up ? CommSettings::tr("Close the COM port")
                             : CommSettings::tr("Open the COM port selected in the list");
-        look.enable = up ? currentAddressControls(ui) : ethernetControls(ui);
-        look.disable = up ? ethernetControls(ui) + tcpGroupControls(ui) : currentAddressControls(ui);
-        break;
-    case CommSettings::TCP232:
-    case CommSettings::TCP485: {
-        const DataPort own = dataPort(ui, route);
-        const DataPort other = dataPort(ui, otherDataRoute(route));
-        look.header = ui->label_TCP2Settings;
-        look.button = own.connectButton;
-        look.setButtonLook = &QPushButton::setText;
-        look.buttonLook = up ? CommSettings::tr("Disconnect") : CommSettings::tr("Connect");
-        if (up) {
-            // A data port that is up keeps its own entry and button and the
-            // other port's abort button: that abort travels over this route.
-            look.enable = {ui->label_ServerPort232, ui->label_ServerPort485, ui->label_TcpServerIp,
-                           own.connectButton,       own.portEntry,           ui->lineEdit_TcpServerIp,
-                           other.abortButton};
-            look.disable = ethernetEntries(ui) + usbControls(ui) + currentAddressControls(ui) +
-                           WidgetList{other.connectButton, other.portEntry, own.abortButton};
-        } else {
-            look.enable = tcpGroupControls(ui) + WidgetList{own.abortButton};
-        }
-        break;
     }
+    const WidgetList otherRoute = tcp ? usbControls(ui) : ethernetControls(ui);
+    look.enable = up ? currentAddressControls(ui) : otherRoute;
+    look.disable = up ? otherRoute + tcpGroupControls(ui) : currentAddressControls(ui);
+    return look;
+}
+
+RouteLook dataPortRouteLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bool up)
+{
+    const DataPort own = dataPort(ui, route);
+    const DataPort other = dataPort(ui, otherDataRoute(route));
+    RouteLook look;
+    look.header = ui->label_TCP2Settings;
+    look.button = own.connectButton;
+    look.setButtonLook = &QPushButton::setText;
+    look.buttonLook = up ? CommSettings::tr("Disconnect") : CommSettings::tr("Connect");
+    if (up) {
+        // A data port that is up keeps its own entry and button and the
+        // other port's abort button: that abort travels over this route.
+        look.enable = {ui->label_ServerPort232, ui->label_ServerPort485, ui->label_TcpServerIp,
+                       own.connectButton,       own.portEntry,           ui->lineEdit_TcpServerIp,
+                       other.abortButton};
+        look.disable = ethernetEntries(ui) + usbControls(ui) + currentAddressControls(ui) +
+                       WidgetList{other.connectButton, other.portEntry, own.abortButton};
+    } else {
+        look.enable = tcpGroupControls(ui) + WidgetList{own.abortButton};
+    }
+    return look;
+}
+
+RouteLook routeLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bool up)
+{
+    switch (route) {
+    case CommSettings::TCP:
+    case CommSettings::USB:
+        return iconButtonRouteLook(ui, route, up);
+    case CommSettings::TCP232:
+    case CommSettings::TCP485:
+        return dataPortRouteLook(ui, route, up);
     case CommSettings::Max:
         break;
     }
-    return look;
+    return {};
 }
 
 } // namespace
