@@ -21,56 +21,48 @@ Kind forRoute(CommSettings::eRoute_t route)
 
 Kind forConnection(TransparentConfig::eConnection_State_t state)
 {
-    switch (state) {
-    case TransparentConfig::eETH:
-    case TransparentConfig::eUSB:
+    // The page's own names for the routes, in its own order.
+    if (state == TransparentConfig::eETH || state == TransparentConfig::eUSB)
         return Ethernet;
-    case TransparentConfig::eTCP485:
-    case TransparentConfig::eTCP232:
+    if (state == TransparentConfig::eTCP485 || state == TransparentConfig::eTCP232)
         return Gsm;
-    case TransparentConfig::eMax:
-        break;
-    }
     return None;
 }
 
+namespace {
+
+struct SetFacts
+{
+    int portRecordSize;
+    const QString *keywords;
+    int endMarker;
+};
+
+const SetFacts &facts(Kind set)
+{
+    static const SetFacts table[] = {
+        {0, nullptr, 0}, // None
+        {ReplyParser::EthernetPortRecordSize, TrpCfgCmdTexts, TransparentConfig::eTrpCfgCmd_Max},
+        {ReplyParser::GsmPortRecordSize, TrpCfgCmdGSMTexts, TransparentConfig::eTrpCfgCmdGSM_Max},
+    };
+    return table[set];
+}
+
+} // namespace
+
 int portRecordSize(Kind set)
 {
-    switch (set) {
-    case Ethernet:
-        return ReplyParser::EthernetPortRecordSize;
-    case Gsm:
-        return ReplyParser::GsmPortRecordSize;
-    case None:
-        break;
-    }
-    return 0;
+    return facts(set).portRecordSize;
 }
 
 const QString *keywordTable(Kind set)
 {
-    switch (set) {
-    case Ethernet:
-        return TrpCfgCmdTexts;
-    case Gsm:
-        return TrpCfgCmdGSMTexts;
-    case None:
-        break;
-    }
-    return nullptr;
+    return facts(set).keywords;
 }
 
 int endMarker(Kind set)
 {
-    switch (set) {
-    case Ethernet:
-        return TransparentConfig::eTrpCfgCmd_Max;
-    case Gsm:
-        return TransparentConfig::eTrpCfgCmdGSM_Max;
-    case None:
-        break;
-    }
-    return 0;
+    return facts(set).endMarker;
 }
 
 } // namespace CommandSet
