@@ -13,8 +13,11 @@
 //
 // W and H are the window's size, CPU the process's CPU time so far in us.
 // The lines match the launcher's, so the startup driver reads both alike.
+// With --memory it then prints its memory as the minimal program does:
 //
-//   forms
+//   memory HWM_KIB RSS_KIB HEAP_BYTES
+//
+//   forms [--memory]
 
 #include "benchsupport.h"
 
@@ -80,6 +83,13 @@ int main(int argc, char *argv[])
         auto *mainPainted = new Bench::FirstPaint(&main);
         QObject::connect(mainPainted, &Bench::FirstPaint::painted, &app, [&main] {
             say(shownLine("main-shown", main));
+            if (QCoreApplication::arguments().contains(QStringLiteral("--memory"))) {
+                Bench::trimHeap();
+                say(QStringLiteral("memory %1 %2 %3")
+                        .arg(Bench::statusKiB("VmHWM"))
+                        .arg(Bench::statusKiB("VmRSS"))
+                        .arg(Bench::heapInUseBytes()));
+            }
             QCoreApplication::exit(0);
         });
         main.show();

@@ -128,7 +128,8 @@ int main(int argc, char *argv[])
     const QString launcher = Bench::helperProgram(QStringLiteral("launcher"));
     const QString minimal = Bench::helperProgram(QStringLiteral("minimal"));
 
-    QVector<double> mainShown, networkWindow, scenario, floorPeak, floorDialogsPeak;
+    const QString forms = Bench::helperProgram(QStringLiteral("forms"));
+    QVector<double> mainShown, networkWindow, scenario, floorPeak, floorDialogsPeak, formsPeak;
     for (int i = 0; i < runs; ++i) {
         const Bench::ProcessRun tool =
             Bench::runProcess(launcher, launcherArguments(port, 0), child, RunTimeoutMs);
@@ -162,6 +163,9 @@ int main(int argc, char *argv[])
                                dialog.value(1), QStringLiteral("--dialog-height"), dialog.value(2)},
                               child, RunTimeoutMs);
         floorDialogsPeak.append(parse(dialogs, QString()).hwmKiB);
+
+        formsPeak.append(parse(Bench::runProcess(forms, {QStringLiteral("--memory")}, child, RunTimeoutMs), QString())
+                             .hwmKiB);
     }
     const CycleFigures freed = runCycles(launcher, child, port, cycles, false);
     const CycleFigures cached = runCycles(launcher, child, port, cycles, true);
@@ -175,6 +179,14 @@ int main(int argc, char *argv[])
                    target > 0 ? Bench::verdict(kib / floor <= target) : QStringLiteral("-")});
     };
     peakRow(QStringLiteral("main window shown"), Bench::median(mainShown), TargetMainWindow);
+    // What the same forms cost without the tool's code: the part of the main
+    // window's figure that its forms (widgets, icons, backing store) explain.
+    peakRow(QStringLiteral("same-forms program, main window shown"), Bench::median(formsPeak), 0);
+    table.add({QStringLiteral("memory: peak RSS, main window shown, against the same forms"),
+               Bench::formatKiB(Bench::median(mainShown)),
+               QStringLiteral("same-forms program: %1").arg(Bench::formatKiB(Bench::median(formsPeak))),
+               Bench::formatRatio(Bench::median(mainShown) / Bench::median(formsPeak)), QStringLiteral("-"),
+               QStringLiteral("-")});
     peakRow(QStringLiteral("connected, record read, network window open"), Bench::median(networkWindow), 0);
     peakRow(QStringLiteral("... and 10 information windows"), Bench::median(scenario), 0);
     const double perWindow = (Bench::median(scenario) - Bench::median(networkWindow)) / InformationWindows;
