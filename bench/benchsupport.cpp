@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <sys/resource.h>
 #include <memory>
 
 #if defined(__GLIBC__)
@@ -29,6 +31,13 @@ double processCpuMicroseconds()
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return now.tv_sec * 1e6 + now.tv_nsec / 1e3;
+}
+
+qint64 voluntaryContextSwitches()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
 }
 
 double wireMicroseconds(int bytes, int baud)
@@ -193,18 +202,10 @@ void isolateSettings()
         QSettings::setPath(format, QSettings::UserScope, home->path());
 }
 
-static void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(message));
-    if (type == QtFatalMsg)
-        std::abort();
-}
-
 void silenceDebugLog()
 {
-    qInstallMessageHandler(quietHandler);
+    // Plain qDebug() lines go to the default category.
+    QLoggingCategory::setFilterRules(QStringLiteral("telvor.*.debug=false\ndefault.debug=false"));
 }
 
 bool waitUntil(const std::function<bool()> &done, int timeoutMs)
@@ -242,6 +243,31 @@ void failOnModalBoxes()
             fail(QStringLiteral("unexpected message box \"%1\": %2").arg(box->windowTitle(), box->text()));
     });
     watch->start(50);
+}
+
+namespace {
+
+class BoxWatch : public QObject
+{
+public:
+    BoxWatch() : QObject(qApp) { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto *box = qobject_cast<QMessageBox *>(watched))
+                fail(QStringLiteral("unexpected message box \"%1\": %2").arg(box->windowTitle(), box->text()));
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void failOnModalBoxesWithoutPolling()
+{
+    new BoxWatch;
 }
 
 FirstPaint::FirstPaint(QWidget *widget) : QObject(widget)

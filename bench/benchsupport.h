@@ -33,6 +33,10 @@ inline double microsecondsBetween(Clock::time_point from, Clock::time_point to)
 
 // CPU time this process has used so far, all threads, from its start.
 double processCpuMicroseconds();
+// Times this process, all its threads, has gone to sleep of its own accord
+// (waiting for an event, a timer, a lock) since it started: each is one
+// wake-up once it runs again.
+qint64 voluntaryContextSwitches();
 
 // Wire time of a frame on a serial line with one start and one stop bit and
 // no parity (ten bits a byte), in microseconds.
@@ -103,9 +107,9 @@ void trimHeap();
 // user's saved entries. Call before anything opens QSettings.
 void isolateSettings();
 
-// Drops debug and info messages (the tool traces every frame) while keeping
-// warnings and errors on stderr. The tool still formats its traces; only the
-// terminal output is left out of the figures.
+// Switches the tool's traces off through the logging rules
+// ("telvor.*.debug=false", and plain qDebug lines), keeping warnings and
+// errors on stderr. A trace switched off costs the check of its category.
 void silenceDebugLog();
 
 // ---- event loop ---------------------------------------------------------------------
@@ -120,6 +124,10 @@ void settle(int ms);
 // means the scenario went off the path it measures, and waiting on it would
 // hang the run.
 void failOnModalBoxes();
+// The same through an application event filter on the box's Show event,
+// with no timer: for measuring an idle process, whose wake-ups a polling
+// timer would add to.
+void failOnModalBoxesWithoutPolling();
 
 // Emits painted() once, from the event loop, after the widget's first paint
 // has completed (its children are painted in the same pass).

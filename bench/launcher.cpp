@@ -25,7 +25,23 @@
 // WINDOWS counts the network and information windows still alive. Qt's
 // pixmap cache is off during the cycles unless --keep-pixmap-cache is given;
 // --exit-at-once ends the process after the cycles without tearing anything
-// down, for a heap profiler.
+// down, for a heap profiler. With the ten information windows open it also
+// prints their size, for the floor of bare dialogs:
+//
+//   information-window W H
+//
+// With --idle SECONDS [--config-port P] it leaves the main window alone
+// instead (after connecting over ETHERNET to the simulated device when a
+// port is given), lets it settle for a second and then measures SECONDS of
+// doing nothing:
+//
+//   idle CPU_US WAKEUPS SECONDS EVENTS
+//
+// CPU_US is the CPU time all threads used in that time, WAKEUPS how often the
+// process went to sleep of its own accord (each time it slept, something
+// woke it), EVENTS the events its objects received meanwhile by type and
+// receiving class ("Timer:QTimer=12,SockAct:QSocketNotifier=3"), which says
+// what woke it.
 
 #include "benchsupport.h"
 
@@ -40,7 +56,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMap>
+#include <QMetaEnum>
 #include <QPixmapCache>
+#include <QTimer>
 #include <QWindow>
 
 #include <cstdio>
@@ -141,6 +160,70 @@ void openInformationWindows(TelvorConfigurator &window, int count)
     });
 }
 
+// Counts the events objects receive, by type and receiving class.
+class EventCount : public QObject
+{
+public:
+    EventCount() { qApp->installEventFilter(this); }
+    ~EventCount() override { qApp->removeEventFilter(this); }
+
+    QString summary() const
+    {
+        QStringList parts;
+        for (auto it = m_counts.cbegin(); it != m_counts.cend(); ++it)
+            parts << QStringLiteral("%1=%2").arg(it.key()).arg(it.value());
+        return parts.isEmpty() ? QStringLiteral("none") : parts.join(QLatin1Char(','));
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const char *type = QMetaEnum::fromType<QEvent::Type>().valueToKey(event->type());
+        ++m_counts[QStringLiteral("%1:%2").arg(type ? QLatin1String(type) : QLatin1String("?"),
+                                               QLatin1String(watched->metaObject()->className()))];
+        return false;
+    }
+
+private:
+    QMap<QString, int> m_counts;
+};
+
+void connectEthernet(TelvorConfigurator &window, TransparentConfig *page, quint16 port)
+{
+    child<QLineEdit>(&window, "lineEdit_ServerIp")->setText(QStringLiteral("127.0.0.1"));
+    child<QLineEdit>(&window, "lineEdit_ServerPort")->setText(QString::number(port));
+    child<QAbstractButton>(&window, "pushButton_TcpConnect")->click();
+    // The page is enabled by the first answer, in the same call that applies it.
+    step(QStringLiteral("connecting and reading the port record"), [page] { return page->isEnabled(); });
+}
+
+void runIdle(TelvorConfigurator &window, int seconds, int port)
+{
+    Bench::failOnModalBoxesWithoutPolling();
+    auto *page = window.findChild<TransparentConfig *>();
+    if (!page)
+        Bench::fail(QStringLiteral("idle: no configuration page"));
+    if (port > 0)
+        connectEthernet(window, page, quint16(port));
+    Bench::settle(1000);
+
+    auto *events = new EventCount;
+    const double cpu0 = Bench::processCpuMicroseconds();
+    const qint64 sleeps0 = Bench::voluntaryContextSwitches();
+    QTimer::singleShot(seconds * 1000, qApp, [=] {
+        const double cpu = Bench::processCpuMicroseconds() - cpu0;
+        const qint64 sleeps = Bench::voluntaryContextSwitches() - sleeps0;
+        const QString counted = events->summary();
+        delete events;
+        // A route that went down meanwhile would make the figure one of no
+        // route.
+        if (port > 0 && !page->isEnabled())
+            Bench::fail(QStringLiteral("idle: the route went down while the tool was idle"));
+        say(QStringLiteral("idle %1 %2 %3 %4").arg(qint64(cpu)).arg(sleeps).arg(seconds).arg(counted));
+        QCoreApplication::exit(0);
+    });
+}
+
 void runMemoryScenario(TelvorConfigurator &window, quint16 port, int cycles)
 {
     Bench::failOnModalBoxes();
@@ -149,11 +232,7 @@ void runMemoryScenario(TelvorConfigurator &window, quint16 port, int cycles)
     if (!page || page->isEnabled())
         Bench::fail(QStringLiteral("memory scenario: the page should wait disabled for a connection"));
 
-    child<QLineEdit>(&window, "lineEdit_ServerIp")->setText(QStringLiteral("127.0.0.1"));
-    child<QLineEdit>(&window, "lineEdit_ServerPort")->setText(QString::number(port));
-    child<QAbstractButton>(&window, "pushButton_TcpConnect")->click();
-    // The page is enabled by the first answer, in the same call that applies it.
-    step(QStringLiteral("connecting and reading the port record"), [page] { return page->isEnabled(); });
+    connectEthernet(window, page, port);
     Bench::settle(100);
     reportMemory(QStringLiteral("connected"));
 
@@ -163,6 +242,8 @@ void runMemoryScenario(TelvorConfigurator &window, quint16 port, int cycles)
     openInformationWindows(window, 10);
     Bench::settle(300);
     reportMemory(QStringLiteral("scenario"));
+    const DevInfo *info = windowsOf<DevInfo>().value(0);
+    say(QStringLiteral("information-window %1 %2").arg(info->width()).arg(info->height()));
 
     closeWindows();
     // Qt keeps a pixmap of every icon it has drawn in its pixmap cache, up to
@@ -218,6 +299,12 @@ int main(int argc, char *argv[])
                     .arg(window->width())
                     .arg(window->height())
                     .arg(qint64(Bench::processCpuMicroseconds())));
+            const int idleSeconds = Bench::intArgument(QStringLiteral("idle"), 0);
+            if (idleSeconds > 0) {
+                Bench::silenceDebugLog();
+                runIdle(*window, idleSeconds, Bench::intArgument(QStringLiteral("config-port"), 0));
+                return;
+            }
             if (!QCoreApplication::arguments().contains(QStringLiteral("--memory"))) {
                 QCoreApplication::exit(0);
                 return;

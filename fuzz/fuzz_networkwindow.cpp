@@ -18,6 +18,14 @@
 //   octet; any other record leaves the window as it opened (DHCP off, every
 //   address 0.0.0.0). The static flag reads as a signed 32-bit number, and
 //   anything else as 0 (DHCP).
+//
+// One window per route is built once and reused: after every input it is put
+// back to the state it opened with, and a window that does not come back to
+// that state is a finding too, since the next input would not start where a
+// newly opened window starts. The windows stay hidden: nothing they do
+// depends on being shown, and the warning box opens over a hidden parent as
+// it does over a shown one. The box itself is shown but kept off the screen
+// (FuzzSupport::OffScreen): only its text is checked.
 
 #include "fuzzsupport.h"
 
@@ -26,6 +34,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QMessageBox>
 
 #include <cstddef>
 #include <cstdint>
@@ -102,6 +111,43 @@ QByteArray expectedWrite(const QByteArray &record, bool flipDhcp)
     return frame + "\r\n";
 }
 
+struct ReusedWindow
+{
+    std::unique_ptr<StaticIpConfig> window;
+    std::unique_ptr<FuzzSupport::FormState> state;
+    FuzzSupport::FormState::Values opened;
+    QAbstractButton *read = nullptr, *apply = nullptr;
+    QCheckBox *dhcp = nullptr;
+    QList<QByteArray> sent;
+    int closings = 0;
+};
+
+int windowsBuilt = 0;
+
+ReusedWindow &windowFor(int index)
+{
+    static ReusedWindow windows[4];
+    ReusedWindow &w = windows[index];
+    if (!w.window) {
+        ++windowsBuilt;
+        w.window = std::make_unique<StaticIpConfig>(Routes[index]);
+        w.state = std::make_unique<FuzzSupport::FormState>(w.window.get());
+        w.opened = w.state->read();
+        w.read = w.window->findChild<QAbstractButton *>(QStringLiteral("pushButton_Read"));
+        w.apply = w.window->findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"));
+        w.dhcp = w.window->findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"));
+        FUZZ_CHECK(w.read && w.apply && w.dhcp, "the network window lacks a button");
+        ReusedWindow *self = &w;
+        QObject::connect(w.window.get(), &StaticIpConfig::WriteData, w.window.get(),
+                         [self](const QByteArray &frame) { self->sent << frame; });
+        QObject::connect(w.window.get(), &StaticIpConfig::Close_StaticIpConfigWindow, w.window.get(),
+                         [self] { ++self->closings; });
+    }
+    w.sent.clear();
+    w.closings = 0;
+    return w;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -120,24 +166,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray record(reinterpret_cast<const char *>(data) + 1, int(size - 1));
 
     FuzzSupport::ModalWatch modal;
-    auto *window = new StaticIpConfig(route);
-    QList<QByteArray> sent;
-    int closings = 0;
-    QObject::connect(window, &StaticIpConfig::WriteData, window,
-                     [&sent](const QByteArray &frame) { sent << frame; });
-    QObject::connect(window, &StaticIpConfig::Close_StaticIpConfigWindow, window,
-                     [&closings] { ++closings; });
-    window->show();
+    static FuzzSupport::OffScreen boxes(QMessageBox::staticMetaObject);
+    ReusedWindow &w = windowFor(data[0] & 3);
+    StaticIpConfig *window = w.window.get();
+    const QList<QByteArray> &sent = w.sent;
+    const int &closings = w.closings;
 
     window->ReadNetworkCfg(record);
     if (pressRead) {
-        window->findChild<QAbstractButton *>(QStringLiteral("pushButton_Read"))->click();
+        w.read->click();
         FUZZ_CHECK(sent == QList<QByteArray>{"AT+READ_NETWORKCFG\r\n"}, sent.value(0));
-        sent.clear();
+        w.sent.clear();
     }
     if (flipDhcp)
-        window->findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->click();
-    window->findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+        w.dhcp->click();
+    w.apply->click();
 
     if (route == CommSettings::TCP) {
         FUZZ_CHECK(sent.isEmpty(), sent.value(0));
@@ -155,9 +198,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
 
-    window->close();
-    delete window;
+    // Back to the state the window opened with, for the next input.
+    w.state->restore(w.opened);
+    const FuzzSupport::FormState::Values now = w.state->read();
+    FUZZ_CHECK(now == w.opened, "the reused window did not return to its opening state:\n" +
+                                    w.state->describe(w.opened, now));
     FuzzSupport::runDeferredDeletes();
-    FUZZ_CHECK(FuzzSupport::countTopLevel<StaticIpConfig>() == 0, "network window left behind");
+    FUZZ_CHECK(FuzzSupport::countTopLevel<StaticIpConfig>() == windowsBuilt,
+               "a network window was deleted, or another one left behind");
     return 0;
 }

@@ -2,7 +2,9 @@
 // into read notifications, go through the route's FrameAssembler, and every
 // complete frame into TransparentConfig::Receive_Callback with a live page,
 // optionally an open network window, and the information windows a reply
-// opens.
+// opens. The pages and network windows are built once and reused (see
+// RoutePage); the information windows the tool opens are shown, but kept off
+// the screen (FuzzSupport::OffScreen), since no check reads their pixels.
 //
 // Input: byte 0 chooses the route (bits 0-1: 0 configuration service, 1 USB,
 // 2 RS-232 data port, 3 RS-485 data port) and whether the network window is
@@ -117,10 +119,17 @@ QList<QByteArray> readNotifications(const QByteArray &stream, quint8 mode)
 // would be most of the work. Each input starts from the same page state,
 // because a whole port record is applied first (it sets every field of the
 // record), so an input found to break an invariant breaks it again alone.
+// The network window of a route is built once as well, kept hidden (the
+// handler only fills it) and put back to its opening state after each input
+// that used it.
 struct RoutePage
 {
     TransparentConfig page;
     QByteArray resetRecord;
+    std::unique_ptr<FuzzSupport::FormState> state;
+    std::unique_ptr<StaticIpConfig> network;
+    std::unique_ptr<FuzzSupport::FormState> networkState;
+    FuzzSupport::FormState::Values networkOpened;
 };
 
 RoutePage &routePage(int index)
@@ -130,14 +139,19 @@ RoutePage &routePage(int index)
     if (!prepared) {
         prepared = true;
         for (int i = 0; i < 4; ++i) {
-            prepareRoute(pages[i].page, Routes[i].route);
-            pages[i].resetRecord =
+            RoutePage &p = pages[i];
+            prepareRoute(p.page, Routes[i].route);
+            p.resetRecord =
                 Routes[i].recordValues == 23
                     ? QByteArrayLiteral(
                           "+READALL=1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0\r\n")
                     : QByteArrayLiteral(
                           "+READALL=1,502,0,8,0,1,5,8,400,100,0,0,100,120,1,503,0,8,0,1,5,8,400,"
                           "100,0,0,100,120,internet,0\r\n");
+            p.state = std::make_unique<FuzzSupport::FormState>(&p.page);
+            p.network = std::make_unique<StaticIpConfig>(Routes[i].route);
+            p.networkState = std::make_unique<FuzzSupport::FormState>(p.network.get());
+            p.networkOpened = p.networkState->read();
         }
     }
     return pages[index];
@@ -160,8 +174,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray stream(reinterpret_cast<const char *>(data) + 2, int(size - 2));
 
     FuzzSupport::ModalWatch modal;
+    static FuzzSupport::OffScreen informationWindows(DevInfo::staticMetaObject);
     RoutePage &routePageState = routePage(data[0] & 3);
     TransparentConfig &page = routePageState.page;
+    const FuzzSupport::FormState &pageState = *routePageState.state;
     QByteArray reset = routePageState.resetRecord;
     FUZZ_CHECK(page.Receive_Callback(reset, nullptr) == TransparentConfig::err_OK,
                "the reset record was refused");
@@ -174,12 +190,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QObject::connect(&page, &TransparentConfig::SetCurrentIpAddr, &watcher,
                      [](const QByteArray &address) { FUZZ_CHECK(isDottedIpv4(address), address); });
 
-    std::unique_ptr<StaticIpConfig> network;
-    if (networkWindowOpen) {
-        network = std::make_unique<StaticIpConfig>(route.route);
-        network->show();
-    }
+    StaticIpConfig *network = networkWindowOpen ? routePageState.network.get() : nullptr;
 
+    const int windowsAtStart = informationWindows.alive();
     FrameAssembler assembler;
     for (const QByteArray &notification : readNotifications(stream, data[1])) {
         const QList<Framing::Piece> pieces = assembler.append(notification);
@@ -188,27 +201,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 continue;
             FUZZ_CHECK(piece.bytes.endsWith("\r\n"), piece.bytes);
 
-            const QStringList before = FuzzSupport::snapshot(&page);
-            const int windowsBefore = FuzzSupport::countTopLevel<DevInfo>();
+            const FuzzSupport::FormState::Values before = pageState.read();
+            const int windowsBefore = informationWindows.alive();
             QByteArray frame = piece.bytes;
-            const TransparentConfig::TrpErr_t result = page.Receive_Callback(frame, network.get());
+            const TransparentConfig::TrpErr_t result = page.Receive_Callback(frame, network);
 
             FUZZ_CHECK(result >= TransparentConfig::err_OK && result < TransparentConfig::err_Max,
                        piece.bytes);
             FUZZ_CHECK(modal.boxes.isEmpty(), modal.boxes.join(QLatin1Char('\n')).toUtf8());
-            FUZZ_CHECK(FuzzSupport::countTopLevel<DevInfo>() - windowsBefore <= 1, piece.bytes);
-            if (result != TransparentConfig::err_OK || !mayFillPage(piece.bytes, route.recordValues))
-                FUZZ_CHECK(FuzzSupport::snapshot(&page) == before, piece.bytes);
+            FUZZ_CHECK(informationWindows.alive() - windowsBefore <= 1, piece.bytes);
+            if (result != TransparentConfig::err_OK || !mayFillPage(piece.bytes, route.recordValues)) {
+                const FuzzSupport::FormState::Values after = pageState.read();
+                FUZZ_CHECK(after == before, piece.bytes + "\n" + pageState.describe(before, after));
+            }
         }
     }
 
     // Close what the input opened, so that memory stays bounded over a run.
-    FuzzSupport::closeTopLevel<DevInfo>();
-    if (network)
-        network->close();
-    network.reset();
-    FuzzSupport::runDeferredDeletes();
-    FUZZ_CHECK(FuzzSupport::countTopLevel<DevInfo>() == 0, "information windows left open");
-    FUZZ_CHECK(FuzzSupport::countTopLevel<StaticIpConfig>() == 0, "network window left open");
+    if (informationWindows.alive() != windowsAtStart)
+        FuzzSupport::closeTopLevel<DevInfo>();
+    if (network) {
+        routePageState.networkState->restore(routePageState.networkOpened);
+        FUZZ_CHECK(routePageState.networkState->read() == routePageState.networkOpened,
+                   "the network window did not return to its opening state");
+    }
+    FuzzSupport::runPostedEvents();
+    FUZZ_CHECK(informationWindows.alive() == 0 && FuzzSupport::countTopLevel<DevInfo>() == 0,
+               "information windows left open");
+    FUZZ_CHECK(FuzzSupport::countTopLevel<StaticIpConfig>() == 4, "a network window was added or lost");
     return 0;
 }

@@ -26,24 +26,12 @@ static void initIcons()
 
 namespace FuzzSupport {
 
-static void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    // The reply handler writes every frame to the debug log; at millions of
-    // inputs that is all the fuzzer would do. Warnings and worse still show.
-    if (type == QtDebugMsg || type == QtInfoMsg)
-        return;
-    // The offscreen platform says this for every window shown.
-    if (message == QLatin1String("This plugin does not support propagateSizeHints()"))
-        return;
-    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-    if (type == QtFatalMsg)
-        std::abort();
-}
-
 void startApplication(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietMessages);
+    // The tool traces every frame; at millions of inputs writing those traces
+    // would be all the fuzzer does. Warnings and worse still show.
+    QLoggingCategory::setFilterRules(QStringLiteral("telvor.*.debug=false\ndefault.debug=false"));
     {
         // Qt and the libraries below it (fontconfig, the platform plugin) make
         // allocations at start-up that they never free. Only these are hidden
@@ -77,6 +65,37 @@ void runDeferredDeletes()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+void runPostedEvents()
+{
+    QCoreApplication::sendPostedEvents();
+}
+
+OffScreen::OffScreen(const QMetaObject &windowClass) : m_class(windowClass)
+{
+    qApp->installEventFilter(this);
+}
+
+OffScreen::~OffScreen()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool OffScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched->isWidgetType() && m_class.cast(watched)) {
+        auto *window = static_cast<QWidget *>(watched);
+        if (!window->testAttribute(Qt::WA_DontShowOnScreen)) {
+            // Its first event: the window is being built.
+            if (window->testAttribute(Qt::WA_WState_Created))
+                fail("a window reached the screen before its first event", m_class.className());
+            window->setAttribute(Qt::WA_DontShowOnScreen);
+            ++m_alive;
+            connect(window, &QObject::destroyed, this, [this] { --m_alive; });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void fail(const char *what, const QByteArray &detail)
 {
     std::fprintf(stderr, "\n*** broken invariant: %s\n*** %s\n", what, detail.constData());
@@ -108,26 +127,87 @@ bool ModalWatch::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-QStringList snapshot(const QWidget *root)
+FormState::FormState(QWidget *root)
 {
-    QStringList state;
-    for (const QComboBox *box : root->findChildren<QComboBox *>())
-        state << box->objectName() + QLatin1Char('=') + QString::number(box->currentIndex());
-    for (const QSpinBox *box : root->findChildren<QSpinBox *>())
-        state << QStringLiteral("%1=%2 [%3..%4]%5")
-                     .arg(box->objectName())
-                     .arg(box->value())
-                     .arg(box->minimum())
-                     .arg(box->maximum())
-                     .arg(box->suffix());
-    for (const QLineEdit *edit : root->findChildren<QLineEdit *>()) {
-        // The spin boxes' own line edits are covered above.
+    // Grouped by kind, in a fixed order; the spin boxes' own line edits are
+    // covered by their spin box, so only named line edits count.
+    for (QComboBox *box : root->findChildren<QComboBox *>())
+        m_widgets << box;
+    m_combos = m_widgets.size();
+    for (QSpinBox *box : root->findChildren<QSpinBox *>())
+        m_widgets << box;
+    m_spins = m_widgets.size();
+    for (QLineEdit *edit : root->findChildren<QLineEdit *>()) {
         if (!edit->objectName().isEmpty())
-            state << edit->objectName() + QLatin1Char('=') + edit->text();
+            m_widgets << edit;
     }
-    for (const QCheckBox *box : root->findChildren<QCheckBox *>())
-        state << box->objectName() + QLatin1Char('=') + QString::number(box->checkState());
-    return state;
+    m_edits = m_widgets.size();
+    for (QCheckBox *box : root->findChildren<QCheckBox *>())
+        m_widgets << box;
+}
+
+FormState::Values FormState::read() const
+{
+    Values values(m_widgets.size());
+    for (int i = 0; i < m_widgets.size(); ++i) {
+        Value &v = values[i];
+        QWidget *widget = m_widgets.at(i);
+        v.enabled = widget->isEnabled();
+        if (i < m_combos) {
+            v.number = static_cast<QComboBox *>(widget)->currentIndex();
+        } else if (i < m_spins) {
+            const auto *box = static_cast<QSpinBox *>(widget);
+            v.number = box->value();
+            v.minimum = box->minimum();
+            v.maximum = box->maximum();
+            v.text = box->suffix();
+        } else if (i < m_edits) {
+            v.text = static_cast<QLineEdit *>(widget)->text();
+        } else {
+            v.number = static_cast<QCheckBox *>(widget)->checkState();
+        }
+    }
+    return values;
+}
+
+void FormState::restore(const Values &values) const
+{
+    for (int i = 0; i < m_widgets.size() && i < values.size(); ++i) {
+        const Value &v = values.at(i);
+        QWidget *widget = m_widgets.at(i);
+        if (i < m_combos) {
+            static_cast<QComboBox *>(widget)->setCurrentIndex(v.number);
+        } else if (i < m_spins) {
+            auto *box = static_cast<QSpinBox *>(widget);
+            box->setRange(v.minimum, v.maximum);
+            box->setSuffix(v.text);
+            box->setValue(v.number);
+        } else if (i < m_edits) {
+            static_cast<QLineEdit *>(widget)->setText(v.text);
+        } else {
+            static_cast<QCheckBox *>(widget)->setCheckState(Qt::CheckState(v.number));
+        }
+    }
+    // Enabled states last: the handlers above may have switched some.
+    for (int i = 0; i < m_widgets.size() && i < values.size(); ++i)
+        m_widgets.at(i)->setEnabled(values.at(i).enabled);
+}
+
+QByteArray FormState::describe(const Values &a, const Values &b) const
+{
+    QStringList lines;
+    for (int i = 0; i < m_widgets.size() && i < b.size(); ++i) {
+        if (i < a.size() && a.at(i) == b.at(i))
+            continue;
+        const Value &v = b.at(i);
+        lines << QStringLiteral("%1=%2 [%3..%4] '%5'%6")
+                     .arg(m_widgets.at(i)->objectName())
+                     .arg(v.number)
+                     .arg(v.minimum)
+                     .arg(v.maximum)
+                     .arg(v.text, v.enabled ? QString() : QStringLiteral(" disabled"));
+    }
+    return lines.join(QLatin1Char('\n')).toUtf8();
 }
 
 } // namespace FuzzSupport
