@@ -205,7 +205,7 @@ void isolateSettings()
 void silenceDebugLog()
 {
     // Plain qDebug() lines go to the default category.
-    QLoggingCategory::setFilterRules(QStringLiteral("telvor.*.debug=false\ndefault.debug=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("telvor.*.debug=false"));
 }
 
 bool waitUntil(const std::function<bool()> &done, int timeoutMs)

@@ -219,17 +219,25 @@ void TransparentConfig::CheckUI_Enabled(const bool &bState, const eRoute_Serial_
 // ---------------------------------------------------------------------------
 // Units and steps
 
+// A new suffix lays the box out again; most unit changes during a record
+// fill keep the suffix the box already shows.
+static void setSuffixIfChanged(QSpinBox *box, const QString &suffix)
+{
+    if (box->suffix() != suffix)
+        box->setSuffix(suffix);
+}
+
 void TransparentConfig::setCommandIntervalUnit(const PortUi &p, bool inSeconds)
 {
     QSpinBox *box = p.IntervalTime;
     if (inSeconds) {
-        box->setSuffix(tr("   s"));
+        setSuffixIfChanged(box, tr("   s"));
         box->setMaximum(CmdIntvervalMaxS);
         box->setMinimum(CmdIntvervalMinS);
         box->setValue(1); // limited to the minimum: shows 3
         box->setSingleStep(1);
     } else {
-        box->setSuffix(tr("    ms"));
+        setSuffixIfChanged(box, tr("    ms"));
         box->setMaximum(CmdIntvervalMaxMs);
         box->setMinimum(CmdIntvervalMinMs);
         box->setValue(100);
@@ -245,13 +253,13 @@ void TransparentConfig::CheckModChange(const eRoute_Serial_t &eMod)
         box->setMaximum(WaitingMsMax);
         box->setValue(*p.WaitingMs);
         box->setMinimum(WaitingMsMin);
-        box->setSuffix(tr("    ms"));
+        setSuffixIfChanged(box, tr("    ms"));
         box->setSingleStep(10);
     } else {
         box->setMinimum(WaitingChrMin);
         box->setValue(*p.WaitingChr);
         box->setMaximum(WaitingChrMax);
-        box->setSuffix(tr("     char"));
+        setSuffixIfChanged(box, tr("     char"));
         box->setSingleStep(1);
     }
     setCommandIntervalUnit(p, p.RetryCount->value() > 0);

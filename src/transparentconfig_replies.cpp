@@ -234,14 +234,13 @@ void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::
         p.Stopb->setCurrentIndex(v[Stopbit] - StopbitMin);
     if (valid[Baud])
         p.Baud->setCurrentIndex(v[Baud]);
-    if (valid[WaitingChr]) {
+    if (valid[WaitingChr])
         *p.WaitingChr = static_cast<quint8>(v[WaitingChr] & 0xFF);
-        CheckModChange(route);
-    }
-    if (valid[WaitingMs]) {
+    if (valid[WaitingMs])
         *p.WaitingMs = v[WaitingMs];
+    // The silent interval that fits the mode, from both values just read.
+    if (valid[WaitingChr] || valid[WaitingMs])
         CheckModChange(route);
-    }
     p.ModbusTimeout->setValue(v[Tmout]);
     p.EthTimeout->setValue(v[EthTmout]);
 }
