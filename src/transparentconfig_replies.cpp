@@ -93,11 +93,9 @@ void TransparentConfig::applyPortRecord(const QByteArray &reply)
         return;
     }
     ParamsAll = record.texts;
-    // Every field changes: the page is repainted once, after the fill, not
-    // once per field.
-    setUpdatesEnabled(false);
+    // Each changed box asks for its own repaint; the requests are gathered
+    // into one paint of the window after the fill.
     fillPortRecord(record, gsm);
-    setUpdatesEnabled(true);
     if (!record.outOfRange.isEmpty())
         reportOutOfRange(record);
 }
