@@ -20,6 +20,7 @@
 //   forms [--memory]
 
 #include "benchsupport.h"
+#include "screenfit.h"
 
 #include "ui_commsettings.h"
 #include "ui_devicechoose.h"
@@ -73,6 +74,7 @@ int main(int argc, char *argv[])
         // What "Devam Et" shows, built at the same moment the tool builds it.
         chooser.close();
         mainForm.setupUi(&main);
+        new ScreenFitter(&main, mainForm.scrollArea);
         pageForm.setupUi(&page);
         panelForm.setupUi(&panel);
         mainForm.Layout->addWidget(&page);
