@@ -19,7 +19,8 @@
 
 #include "benchsupport.h"
 
-#include "devicesimulator.h"
+#include "benchdevice.h"
+#include "devicemodel.h"
 #include "telvorconfigurator.h"
 #include "transparentconfig.h"
 
@@ -256,15 +257,10 @@ int main(int argc, char *argv[])
     const int ethernetRuns = Bench::intArgument(QStringLiteral("ethernet-runs"), 100);
     const int dataPortRuns = Bench::intArgument(QStringLiteral("dataport-runs"), 25);
 
-    devsim::DeviceSimulator::Options options;
-    options.model = devsim::Model::Both;
-    options.usb = false;
-    devsim::DeviceSimulator device(options);
-    QString error;
-    if (!device.start(&error))
-        Bench::fail(QStringLiteral("the simulated device does not start: %1").arg(error));
+    const auto simulator = Bench::startDevice(devsim::Model::Both);
+    devsim::DeviceSimulator &device = *simulator;
 
-    TelvorConfigurator window(nullptr, 1);
+    TelvorConfigurator window(nullptr, eEthernetModem);
     window.show();
     if (!Bench::waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }))
         Bench::fail(QStringLiteral("the main window was not exposed"));

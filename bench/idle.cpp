@@ -14,7 +14,7 @@
 #include "benchsupport.h"
 #include "processrun.h"
 
-#include "devicesimulator.h"
+#include "benchdevice.h"
 
 #include <QCoreApplication>
 
@@ -55,13 +55,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("idle"));
     const int seconds = std::max(1, Bench::intArgument(QStringLiteral("seconds"), 60));
 
-    devsim::DeviceSimulator::Options options;
-    options.model = devsim::Model::Ethernet;
-    options.usb = false;
-    devsim::DeviceSimulator device(options);
-    QString error;
-    if (!device.start(&error))
-        Bench::fail(QStringLiteral("the simulated device does not start: %1").arg(error));
+    const auto simulator = Bench::startDevice(devsim::Model::Ethernet);
+    devsim::DeviceSimulator &device = *simulator;
 
     const Bench::ChildEnvironment child;
     const QString launcher = Bench::helperProgram(QStringLiteral("launcher"));

@@ -35,7 +35,7 @@
 #include "benchsupport.h"
 #include "processrun.h"
 
-#include "devicesimulator.h"
+#include "benchdevice.h"
 
 #include <QCoreApplication>
 
@@ -115,13 +115,8 @@ int main(int argc, char *argv[])
     const int runs = Bench::intArgument(QStringLiteral("runs"), 3);
     const int cycles = std::max(Bench::intArgument(QStringLiteral("cycles"), 200), WarmCycles + 1);
 
-    devsim::DeviceSimulator::Options options;
-    options.model = devsim::Model::Ethernet;
-    options.usb = false;
-    devsim::DeviceSimulator device(options);
-    QString error;
-    if (!device.start(&error))
-        Bench::fail(QStringLiteral("the simulated device does not start: %1").arg(error));
+    const auto simulator = Bench::startDevice(devsim::Model::Ethernet);
+    devsim::DeviceSimulator &device = *simulator;
     const quint16 port = device.configPort();
 
     Bench::ChildEnvironment child;

@@ -19,6 +19,7 @@
 
 #include "commsettings.h"
 #include "staticipconfig.h"
+#include "devicemodel.h"
 #include "telvorconfigurator.h"
 #include "transparentconfig.h"
 
@@ -146,7 +147,7 @@ int main(int argc, char *argv[])
     const int samples = Bench::intArgument(QStringLiteral("samples"), 1500);
     const int warmup = 100;
 
-    TelvorConfigurator window(nullptr, 1);
+    TelvorConfigurator window(nullptr, eEthernetModem);
     window.show();
     if (!Bench::waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }))
         Bench::fail(QStringLiteral("the main window was not exposed"));
