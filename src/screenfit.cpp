@@ -41,16 +41,22 @@ bool ScreenFitter::eventFilter(QObject *watched, QEvent *event)
 void ScreenFitter::followScreen()
 {
     QWindow *handle = window->windowHandle();
-    if (!handle || handle->screen() == watchedScreen)
+    if (!handle)
+        return;
+    connect(handle, &QWindow::screenChanged, this, &ScreenFitter::screenChanged, Qt::UniqueConnection);
+    if (handle->screen() == watchedScreen)
         return;
     if (watchedScreen)
         disconnect(watchedScreen, nullptr, this, nullptr);
     watchedScreen = handle->screen();
-    connect(handle, &QWindow::screenChanged, this, [this] {
-        followScreen();
-        fit();
-    }, Qt::UniqueConnection);
-    connect(watchedScreen, &QScreen::availableGeometryChanged, this, &ScreenFitter::fit);
+    if (watchedScreen)
+        connect(watchedScreen, &QScreen::availableGeometryChanged, this, &ScreenFitter::fit);
+}
+
+void ScreenFitter::screenChanged()
+{
+    followScreen();
+    fit();
 }
 
 // Top and bottom frame together. Before the window manager has framed the
@@ -65,7 +71,7 @@ int ScreenFitter::frameHeight() const
 
 void ScreenFitter::fit()
 {
-    const QScreen *screen = watchedScreen ? watchedScreen : QGuiApplication::primaryScreen();
+    const QScreen *screen = watchedScreen ? watchedScreen.data() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     QWidget *contents = area->widget();

@@ -11,12 +11,13 @@
 // moves to another screen.
 
 #include <QObject>
+#include <QPointer>
+#include <QScreen>
 #include <QRect>
 #include <QSize>
 
 class QMainWindow;
 class QScrollArea;
-class QScreen;
 
 namespace ScreenFit {
 
@@ -41,10 +42,11 @@ public:
 private:
     void fit();
     void followScreen();
+    void screenChanged();
     int frameHeight() const;
 
     QMainWindow *window;
     QScrollArea *area;
     const QSize formSize;
-    QScreen *watchedScreen = nullptr;
+    QPointer<QScreen> watchedScreen; // gone when the screen is unplugged
 };
