@@ -73,8 +73,9 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
     ui->setupUi(this);
     new ScreenFitter(this, ui->scrollArea);
 
-    // Channels and timers have no Qt parent: the destructor deletes them in a
-    // fixed order. No timer is single-shot: each slot stops its own timer.
+    // The channels and the six supervision timers have no Qt parent: the
+    // destructor deletes them in a fixed order. None of those timers is
+    // single-shot: each slot stops its own timer.
     pTcpSocket = new QTcpSocket();
     pTcp232Socket = new QTcpSocket();
     pTcp485Socket = new QTcpSocket();
@@ -85,7 +86,8 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
     pTimerTcpReading = new QTimer();
     pTimerUsbState = new QTimer();
     pTimerServerFull = new QTimer();
-    // Started by each record write and stopped by its answer, so single-shot.
+    // The write-answer timer belongs to the window: started by each record
+    // write, stopped by its answer or a route going down, so single-shot.
     pTimerWriteAnswer = new QTimer(this);
     pTimerWriteAnswer->setSingleShot(true);
     // A coarse timer may fire up to 5 % early; the device gets its full time.
