@@ -114,7 +114,10 @@ void checkPortRecord(const QList<QByteArray> &values, bool gsm)
     const PortRecord record = parsePortRecord(values, gsm, Limits);
     FUZZ_CHECK(record.received == values.size() && record.required == required,
                QByteArray::number(values.size()));
-    FUZZ_CHECK(record.complete() == (values.size() >= required), QByteArray::number(values.size()));
+    // The GSM record's length on the Ethernet set is the other set's record,
+    // refused like a short one.
+    const bool otherSet = !gsm && values.size() == 30;
+    FUZZ_CHECK(record.complete() == (values.size() >= required && !otherSet), QByteArray::number(values.size()));
     if (!record.complete()) {
         FUZZ_CHECK(record.texts.isEmpty() && record.outOfRange.isEmpty(), "an incomplete record was read");
         return;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QThreadPool>
 #include <QLoggingCategory>
 #include <QSettings>
 #include <QTest>
@@ -68,6 +69,11 @@ void endQtStartUp()
 void initResources()
 {
     initIcons();
+}
+
+void finishThreads()
+{
+    QThreadPool::globalInstance()->waitForDone();
 }
 
 void clearSettings()

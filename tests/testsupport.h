@@ -36,6 +36,10 @@ void endQtStartUp();
 // Switches every trace of the tool off with the logging rule
 // "telvor.*.debug=false"; a test that reads traces sets its own rules.
 void quietTraces();
+// Waits for Qt's worker threads (host lookups run on its global thread pool),
+// so that none is still running when the process ends and the leak checker
+// walks every thread's stack.
+void finishThreads();
 // Removes every saved entry of the tool from the (isolated) settings store.
 void clearSettings();
 
@@ -93,5 +97,7 @@ private:
         TestSupport::endQtStartUp();                                                                               \
         TestSupport::initResources();                                                                              \
         TestObject tc;                                                                                             \
-        return QTest::qExec(&tc, argc, argv);                                                                      \
+        const int result = QTest::qExec(&tc, argc, argv);                                                          \
+        TestSupport::finishThreads();                                                                              \
+        return result;                                                                                             \
     }
