@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QThreadPool>
 #include <QLoggingCategory>
 #include <QSettings>
 #include <QTest>
@@ -69,11 +68,6 @@ void endQtStartUp()
 void initResources()
 {
     initIcons();
-}
-
-void finishThreads()
-{
-    QThreadPool::globalInstance()->waitForDone();
 }
 
 void clearSettings()

@@ -36,10 +36,6 @@ void endQtStartUp();
 // Switches every trace of the tool off with the logging rule
 // "telvor.*.debug=false"; a test that reads traces sets its own rules.
 void quietTraces();
-// Waits for Qt's worker threads (host lookups run on its global thread pool),
-// so that none is still running when the process ends and the leak checker
-// walks every thread's stack.
-void finishThreads();
 // Removes every saved entry of the tool from the (isolated) settings store.
 void clearSettings();
 
@@ -97,7 +93,5 @@ private:
         TestSupport::endQtStartUp();                                                                               \
         TestSupport::initResources();                                                                              \
         TestObject tc;                                                                                             \
-        const int result = QTest::qExec(&tc, argc, argv);                                                          \
-        TestSupport::finishThreads();                                                                              \
-        return result;                                                                                             \
+        return QTest::qExec(&tc, argc, argv);                                                                      \
     }
