@@ -82,7 +82,9 @@ OffScreen::~OffScreen()
 
 bool OffScreen::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched->isWidgetType() && m_class.cast(watched)) {
+    // Most events go to the windows' children: a flag test turns them away
+    // before the class test, which walks the class chain.
+    if (watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow() && m_class.cast(watched)) {
         auto *window = static_cast<QWidget *>(watched);
         if (!window->testAttribute(Qt::WA_DontShowOnScreen)) {
             // Its first event: the window is being built.

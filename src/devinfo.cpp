@@ -5,6 +5,8 @@
 #include "ui_devinfo.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
 #include <QLineEdit>
 
 #include <iterator>
@@ -26,9 +28,32 @@ DevInfo::DevInfo(const QList<QByteArray> &ParamList, QWidget *parent) : DevInfo(
     }
 }
 
+namespace {
+
+// Every information window has the same icon. A device may be asked for its
+// information many times in a session, and building the icon decodes its
+// image, so it is decoded once and shared by all windows (a QIcon is
+// implicitly shared). It is released with the application, whose pixmaps
+// must not outlive it.
+QIcon informationIcon()
+{
+    static QIcon *icon = nullptr;
+    if (!icon) {
+        icon = new QIcon(QStringLiteral(":/Button/Icons/info.png"));
+        qAddPostRoutine([] {
+            delete icon;
+            icon = nullptr;
+        });
+    }
+    return *icon;
+}
+
+} // namespace
+
 DevInfo::DevInfo(QWidget *parent) : QDialog(parent), ui(new Ui::DevInfo)
 {
     ui->setupUi(this);
+    setWindowIcon(informationIcon());
 }
 
 DevInfo::~DevInfo()

@@ -11,6 +11,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -102,6 +104,12 @@ private slots:
         QPointer<DevInfo> secondWindow =
             infoWindows().first() == firstWindow ? infoWindows().last() : infoWindows().first();
         QCOMPARE(entryTexts(*secondWindow).first(), QStringLiteral("PING-9"));
+
+        // Both show the information icon, decoded once for all windows.
+        const QImage infoIcon = QIcon(QStringLiteral(":/Button/Icons/info.png")).pixmap(32).toImage();
+        QVERIFY(!infoIcon.isNull());
+        for (const DevInfo *window : {firstWindow.data(), secondWindow.data()})
+            QCOMPARE(window->windowIcon().pixmap(32).toImage(), infoIcon);
 
         // The closed window goes only once its close handling is over.
         QVERIFY(firstWindow->close());
