@@ -34,6 +34,17 @@ DeviceChoose::~DeviceChoose()
 void DeviceChoose::on_pushButton_Login_clicked()
 {
     close();
+    // The closed chooser is never shown again, but keeps its platform window
+    // and its backing store (a window-sized image) until the process ends.
+    // Release them once the click that got here has been handled: the window
+    // is still delivering it.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (isHidden())
+                destroy();
+        },
+        Qt::QueuedConnection);
     qCDebug(lcApp) << " Device Timer ";
     const auto DeviceChoice = eDeviceModel_t(ui->comboBox_ChooseDevice->currentIndex());
     telvorconfigurator = new TelvorConfigurator(nullptr, DeviceChoice);

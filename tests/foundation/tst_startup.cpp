@@ -107,12 +107,21 @@ private slots:
 
         auto *chooser = new DeviceChoose;
         chooser->show();
+        QVERIFY(QTest::qWaitForWindowExposed(chooser));
         chooser->findChild<QComboBox *>("comboBox_ChooseDevice")->setCurrentIndex(model);
-        QTest::mouseClick(chooser->findChild<QPushButton *>("pushButton_Login"), Qt::LeftButton);
+        // Clicked through the chooser's platform window, as a user clicks: the
+        // window that delivers the click is the one the chooser lets go of.
+        const auto *login = chooser->findChild<QPushButton *>("pushButton_Login");
+        QTest::mouseClick(chooser->windowHandle(), Qt::LeftButton, {},
+                          login->mapTo(chooser, login->rect().center()));
 
         QVERIFY(!chooser->isVisible());
         TelvorConfigurator *window = visibleMainWindow();
         QVERIFY(window);
+        // Once the click is handled, the closed chooser holds no platform
+        // window (and so no backing store) any more; the object stays.
+        QTRY_VERIFY(chooser->windowHandle() == nullptr);
+        QVERIFY(window->isVisible());
         const QImage check = iconImage(QIcon(QStringLiteral(":/Button/Icons/apply.png")));
         QCOMPARE(iconImage(window->findChild<QAction *>(checkedAction)->icon()), check);
         QVERIFY(window->findChild<QAction *>(uncheckedAction)->icon().isNull());
@@ -240,10 +249,11 @@ private slots:
     void everyIconLoads_data()
     {
         QTest::addColumn<QString>("path");
-        const QStringList names = {"telvorloging-.png", "telvor icon.jpg",       "reset.png",        "info.png",
-                                   "ping.png",          "apply.png",             "ethernet.png",     "ethernet_disconnect.png",
-                                   "usb_connect.png",   "usb_disconnect.png",    "Refresh-icon.png", "reading.png",
-                                   "setting.png",       "ip-address.png",        "on-button.png",    "off-button.png"};
+        const QStringList names = {
+            "telvorloging-.png", "telvor icon.jpg",    "reset.png",        "info.png",
+            "ping.png",          "apply.png",          "ethernet.png",     "ethernet_disconnect.png",
+            "usb_connect.png",   "usb_disconnect.png", "Refresh-icon.png", "reading.png",
+            "setting.png",       "ip-address.png",     "on-button.png",    "off-button.png"};
         for (const QString &name : names)
             QTest::newRow(qPrintable(name)) << QStringLiteral(":/Button/Icons/") + name;
     }
