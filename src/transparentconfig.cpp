@@ -227,27 +227,39 @@ static void setSuffixIfChanged(QSpinBox *box, const QString &suffix)
         box->setSuffix(suffix);
 }
 
-void TransparentConfig::setCommandIntervalUnit(const PortUi &p, bool inSeconds)
+void TransparentConfig::setCommandIntervalRange(const PortUi &p, bool inSeconds)
 {
     QSpinBox *box = p.IntervalTime;
     if (inSeconds) {
         setSuffixIfChanged(box, tr("   s"));
         box->setMaximum(CmdIntvervalMaxS);
         box->setMinimum(CmdIntvervalMinS);
-        box->setValue(1); // limited to the minimum: shows 3
         box->setSingleStep(1);
     } else {
         setSuffixIfChanged(box, tr("    ms"));
         box->setMaximum(CmdIntvervalMaxMs);
         box->setMinimum(CmdIntvervalMinMs);
-        box->setValue(100);
         box->setSingleStep(100);
     }
 }
 
+void TransparentConfig::setCommandIntervalUnit(const PortUi &p, bool inSeconds)
+{
+    setCommandIntervalRange(p, inSeconds);
+    // In seconds, 1 is limited to the minimum: the box shows 3.
+    p.IntervalTime->setValue(inSeconds ? 1 : 100);
+}
+
 void TransparentConfig::CheckModChange(const eRoute_Serial_t &eMod)
 {
+    setSilentIntervalUnit(eMod);
     const PortUi &p = port(eMod);
+    setCommandIntervalUnit(p, p.RetryCount->value() > 0);
+}
+
+void TransparentConfig::setSilentIntervalUnit(eRoute_Serial_t route)
+{
+    const PortUi &p = port(route);
     QSpinBox *box = p.SilentInterval;
     if (*p.TrpMod == eTrp_Mod_t::eFullTransparent) {
         box->setMaximum(WaitingMsMax);
@@ -262,7 +274,6 @@ void TransparentConfig::CheckModChange(const eRoute_Serial_t &eMod)
         setSuffixIfChanged(box, tr("     char"));
         box->setSingleStep(1);
     }
-    setCommandIntervalUnit(p, p.RetryCount->value() > 0);
 }
 
 void TransparentConfig::ModifyBy_Mod(int &Value, int Modval)

@@ -260,7 +260,14 @@ private:
     static QList<QWidget *> serialSettings(const PortUi &p);
     void setGsmOnlyEnabled(bool bEnabled);
     void applyDataPortRoute(eRoute_Serial_t carrier, bool bState);
+    // The command interval's unit, range and step for a port whose retry
+    // count asks for seconds or milliseconds; the Unit variant also resets
+    // the value, as a change of unit by the user does.
+    void setCommandIntervalRange(const PortUi &p, bool inSeconds);
     void setCommandIntervalUnit(const PortUi &p, bool inSeconds);
+    // The silent interval's unit, range, step and value for the port's mode:
+    // CheckModChange without the command interval.
+    void setSilentIntervalUnit(eRoute_Serial_t route);
     void roundToStep(QSpinBox *box);
     void portEnableChanged(eRoute_Serial_t route, int index);
     void portModeChanged(eRoute_Serial_t route, int index);
@@ -292,7 +299,7 @@ private:
     // Applies a checked port record: the RS-485 block, the RS-232 block, then
     // the general fields. Fields outside their range are skipped.
     void fillPortRecord(const ReplyParser::PortRecord &record, bool gsm);
-    void fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block);
+    void fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block, bool gsm);
     void fillGsmFields(const PortUi &p, const ReplyParser::PortBlock &block, bool is485);
     void reportOutOfRange(const ReplyParser::PortRecord &record);
     void reportRecordLength(const QString &keyword, int received, int required);

@@ -190,7 +190,7 @@ void TransparentConfig::reportRecordLength(const QString &keyword, int received,
 void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record, bool gsm)
 {
     for (eRoute_Serial_t route : {eRoute_Serial_t::e485, eRoute_Serial_t::e232}) {
-        fillPortBlock(route, record.port[int(route)]);
+        fillPortBlock(route, record.port[int(route)], gsm);
         if (gsm)
             fillGsmFields(port(route), record.port[int(route)], route == eRoute_Serial_t::e485);
     }
@@ -205,7 +205,7 @@ void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record, bo
 // Setting a combo index runs the page's own handler at once, so the stored
 // value goes first: the enable handler then finds the box at the device's
 // value and stays silent, and the mode handler sees the new mode.
-void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block)
+void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block, bool gsm)
 {
     using namespace ReplyParser;
     const PortUi &p = port(route);
@@ -237,8 +237,15 @@ void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::
     if (valid[WaitingMs])
         *p.WaitingMs = v[WaitingMs];
     // The silent interval that fits the mode, from both values just read.
-    if (valid[WaitingChr] || valid[WaitingMs])
-        CheckModChange(route);
+    // On the GSM set the record's own retry count and interval follow
+    // (fillGsmFields), which set the command interval's unit and value; the
+    // mode rule's reset of that interval would only be overwritten.
+    if (valid[WaitingChr] || valid[WaitingMs]) {
+        if (gsm)
+            setSilentIntervalUnit(route);
+        else
+            CheckModChange(route);
+    }
     p.ModbusTimeout->setValue(v[Tmout]);
     p.EthTimeout->setValue(v[EthTmout]);
 }
@@ -252,7 +259,7 @@ void TransparentConfig::fillGsmFields(const PortUi &p, const ReplyParser::PortBl
     // count just read, not the one the page showed before, or a millisecond
     // interval would be cut to the seconds range (and written back so).
     const int retries = p.RetryCount->value();
-    setCommandIntervalUnit(p, commandIntervalInSeconds(retries));
+    setCommandIntervalRange(p, commandIntervalInSeconds(retries));
     p.IntervalTime->setValue(commandIntervalFromWire(v[IntVal], retries));
 
     qCDebug(lcPage) << (is485 ? "Ping İnt ValOfList:" : "Ping İnt232 ValOfList:") << v[PingIntVal];
