@@ -249,11 +249,10 @@ private slots:
     void everyIconLoads_data()
     {
         QTest::addColumn<QString>("path");
-        const QStringList names = {
-            "telvorloging-.png", "telvor icon.jpg",    "reset.png",        "info.png",
-            "ping.png",          "apply.png",          "ethernet.png",     "ethernet_disconnect.png",
-            "usb_connect.png",   "usb_disconnect.png", "Refresh-icon.png", "reading.png",
-            "setting.png",       "ip-address.png",     "on-button.png",    "off-button.png"};
+        const QStringList names = {"telvorloging-.png", "telvor icon.jpg",       "reset.png",        "info.png",
+                                   "ping.png",          "apply.png",             "ethernet.png",     "ethernet_disconnect.png",
+                                   "usb_connect.png",   "usb_disconnect.png",    "Refresh-icon.png", "reading.png",
+                                   "setting.png",       "ip-address.png",        "on-button.png",    "off-button.png"};
         for (const QString &name : names)
             QTest::newRow(qPrintable(name)) << QStringLiteral(":/Button/Icons/") + name;
     }
