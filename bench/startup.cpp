@@ -108,47 +108,40 @@ int main(int argc, char *argv[])
 
     constexpr int Programs = 4;
     Shown toolChooser, toolMain, floorChooser, floorMain, formsChooser, formsMain;
+    // The tool and the forms program each show the start window, then the
+    // main window; the minimal program shows one empty window of a size.
+    const auto runBoth = [&](const QString &program, Shown &chooserShown, Shown &mainShown, bool keep) {
+        const Bench::ProcessRun run = Bench::runProcess(program, {}, child, RunTimeoutMs);
+        const Bench::PrintedLine &chooser = expect(run, QStringLiteral("chooser-shown"));
+        const Bench::PrintedLine &main = expect(run, QStringLiteral("main-shown"));
+        if (keep) {
+            chooserShown.add(chooser);
+            mainShown.add(main);
+        }
+    };
+    const auto runMinimal = [&](Size size, Shown &windowShown, bool keep) {
+        const Bench::ProcessRun run = Bench::runProcess(minimal, minimalArguments(size), child, RunTimeoutMs);
+        const Bench::PrintedLine &shown = expect(run, QStringLiteral("shown"));
+        if (keep)
+            windowShown.add(shown);
+    };
     for (int i = 0; i < Warmup + runs; ++i) {
         // Rotate the order, so that no program always runs right after another.
         for (int slot = 0; slot < Programs; ++slot) {
             const bool keep = i >= Warmup;
             switch ((slot + i) % Programs) {
-            case 0: {
-                const Bench::ProcessRun run = Bench::runProcess(launcher, {}, child, RunTimeoutMs);
-                const Bench::PrintedLine &chooser = expect(run, QStringLiteral("chooser-shown"));
-                const Bench::PrintedLine &main = expect(run, QStringLiteral("main-shown"));
-                if (keep) {
-                    toolChooser.add(chooser);
-                    toolMain.add(main);
-                }
+            case 0:
+                runBoth(launcher, toolChooser, toolMain, keep);
                 break;
-            }
-            case 1: {
-                const Bench::ProcessRun run =
-                    Bench::runProcess(minimal, minimalArguments(chooserSize), child, RunTimeoutMs);
-                const Bench::PrintedLine &shown = expect(run, QStringLiteral("shown"));
-                if (keep)
-                    floorChooser.add(shown);
+            case 1:
+                runMinimal(chooserSize, floorChooser, keep);
                 break;
-            }
-            case 2: {
-                const Bench::ProcessRun run =
-                    Bench::runProcess(minimal, minimalArguments(mainSize), child, RunTimeoutMs);
-                const Bench::PrintedLine &shown = expect(run, QStringLiteral("shown"));
-                if (keep)
-                    floorMain.add(shown);
+            case 2:
+                runMinimal(mainSize, floorMain, keep);
                 break;
-            }
-            default: {
-                const Bench::ProcessRun run = Bench::runProcess(forms, {}, child, RunTimeoutMs);
-                const Bench::PrintedLine &chooser = expect(run, QStringLiteral("chooser-shown"));
-                const Bench::PrintedLine &main = expect(run, QStringLiteral("main-shown"));
-                if (keep) {
-                    formsChooser.add(chooser);
-                    formsMain.add(main);
-                }
+            default:
+                runBoth(forms, formsChooser, formsMain, keep);
                 break;
-            }
             }
         }
     }
