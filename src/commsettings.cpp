@@ -477,7 +477,7 @@ void CommSettings::WatchPorts()
 #ifdef Q_OS_WIN
     // An announced change: the ports now, and once more a moment later, as
     // a driver may name the port after announcing it.
-    FollowPorts(PortItems());
+    FollowPorts(Ports());
     if (PortsSettling) {
         PortsSettling = false;
         PortWatch->start(PortWatchIntervalMs);
