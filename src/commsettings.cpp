@@ -26,7 +26,6 @@
 #include "protocol/requestbuilder.h"
 
 #include <QComboBox>
-#include <QDebug>
 #include <QEvent>
 #include <QSettings>
 #include <QTimer>

@@ -74,14 +74,16 @@ void TransparentConfig::bindPorts()
 }
 
 // The twin widgets of a port carry its name in their object names.
+template <class Widget>
+static Widget *portWidget(const QWidget *page, const char *kind, const char *field, const QString &name)
+{
+    return page->findChild<Widget *>(QStringLiteral("%1_%2_%3").arg(QLatin1String(kind), QLatin1String(field), name));
+}
+
 void TransparentConfig::bindWidgets(PortUi &p, const QString &name)
 {
-    const auto list = [this, &name](const char *field) {
-        return findChild<QComboBox *>(QStringLiteral("comboBox_%1_%2").arg(QLatin1String(field), name));
-    };
-    const auto box = [this, &name](const char *field) {
-        return findChild<QSpinBox *>(QStringLiteral("spinBox_%1_%2").arg(QLatin1String(field), name));
-    };
+    const auto list = [this, &name](const char *field) { return portWidget<QComboBox>(this, "comboBox", field, name); };
+    const auto box = [this, &name](const char *field) { return portWidget<QSpinBox>(this, "spinBox", field, name); };
     p.Name = name;
     p.Enable = list("Enable");
     p.Mod = list("Mod");
