@@ -274,6 +274,11 @@ private:
     void silentIntervalFinished(eRoute_Serial_t route);
     void tcpPortFinished(eRoute_Serial_t route);
     void retryCountFinished(eRoute_Serial_t route);
+    // The retry-count rule: the command interval's unit, range and value for
+    // the port's retry count; remembers the count it ran for.
+    void applyRetryCountRule(eRoute_Serial_t route);
+    bool showsCommandIntervalInSeconds(const PortUi &p) const;
+    void matchCommandIntervalsToRetryCounts();
     bool usesGsmCommands() const;
     // The keyword of a command in the table of the route in force; empty
     // before any route has come up.
@@ -286,6 +291,9 @@ private:
 
     PortUi Ports[2];
     bool ApnWarningOpen = false;
+    // Per port (eRoute_Serial_t), the retry count the page was filled with or
+    // the retry-count rule last ran for; the form starts with 0.
+    int RetryCountRuled[2] = {0, 0};
 
     // --- reply handling (transparentconfig_replies.cpp) ---
     // One apply step per reply kind; each gets the reply with its line end

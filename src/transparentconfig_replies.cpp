@@ -261,6 +261,7 @@ void TransparentConfig::fillGsmFields(const PortUi &p, const ReplyParser::PortBl
     const int retries = p.RetryCount->value();
     setCommandIntervalRange(p, commandIntervalInSeconds(retries));
     p.IntervalTime->setValue(commandIntervalFromWire(v[IntVal], retries));
+    RetryCountRuled[int(is485 ? eRoute_Serial_t::e485 : eRoute_Serial_t::e232)] = retries;
 
     qCDebug(lcPage) << (is485 ? "Ping İnt ValOfList:" : "Ping İnt232 ValOfList:") << v[PingIntVal];
     p.PingInterval->setValue(pingIntervalFromWire(v[PingIntVal]));
