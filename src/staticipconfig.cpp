@@ -10,6 +10,8 @@
 #include "replyparser.h"
 #include "requestbuilder.h"
 #include "transparentconfig.h"
+#include "ui/accessiblecombobox.h"
+#include "ui/wheelguard.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
@@ -17,7 +19,9 @@
 StaticIpConfig::StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *parent)
     : QWidget(parent), ui(new Ui::StaticIpConfig)
 {
+    AccessibleComboBox::install();
     ui->setupUi(this);
+    WheelGuard::install(this);
     // The captions keep their 110-pixel minimum but never cut their text when
     // the font is wider than the form was drawn for.
     for (QLabel *caption : {ui->label_MacAddr, ui->label_IpAddr, ui->label_DefaultGateway,

@@ -10,6 +10,9 @@
 #include "screenfit.h"
 #include "staticipconfig.h"
 #include "statustimes.h"
+#include "ui/accessiblecombobox.h"
+#include "ui/wheelguard.h"
+#include "ui/windowplacement.h"
 
 #include <QIcon>
 #include <QMessageBox>
@@ -70,6 +73,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
       newTransparentConfig(nullptr), pStaticIpWindow(nullptr), TcpConnectionSucceed(true),
       Tcp232ConnectionSucceed(false), Tcp485ConnectionSucceed(false), UsbConnectionSucceed(true)
 {
+    AccessibleComboBox::install();
     ui->setupUi(this);
     new ScreenFitter(this, ui->scrollArea);
 
@@ -96,6 +100,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
 
     ui->Layout->addWidget(&newTransparentConfig);
     ui->SettingLayout->addWidget(&newCommSetting);
+    WheelGuard::install(this);
     connectSignals();
 
     // The start window's index: 0 chooses no model and leaves the panel as built.
@@ -325,6 +330,7 @@ void TelvorConfigurator::OpenStaticIpConfigScreen()
     auto *window = new StaticIpConfig(ConnectionStatus, nullptr);
     connect(window, &StaticIpConfig::Close_StaticIpConfigWindow, this,
             &TelvorConfigurator::Close_StaticIpConfigWindow);
+    WindowPlacement::placeOver(window, this);
     window->show();
     connect(window, &StaticIpConfig::WriteData, this, &TelvorConfigurator::Transmit_Callback);
     pStaticIpWindow = window;

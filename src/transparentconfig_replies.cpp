@@ -17,6 +17,7 @@
 #include "logging.h"
 #include "staticipconfig.h"
 #include "statustimes.h"
+#include "ui/windowplacement.h"
 
 #include <tuple>
 
@@ -142,6 +143,7 @@ void TransparentConfig::applyDeviceInfo(const QByteArray &reply)
     connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
     // Nothing else deletes a window that is still open when the page goes.
     connect(this, &QObject::destroyed, window, [window] { delete window; });
+    WindowPlacement::placeOver(window, this);
     window->show();
 }
 
