@@ -292,8 +292,9 @@ private:
     PortUi Ports[2];
     bool ApnWarningOpen = false;
     // Per port (eRoute_Serial_t), the retry count the page was filled with or
-    // the retry-count rule last ran for; the form starts with 0.
-    int RetryCountRuled[2] = {0, 0};
+    // the retry-count rule last ran for; -1 until either has happened, so
+    // that the first finished edit on a page never filled runs the rule.
+    int RetryCountRuled[2] = {-1, -1};
 
     // --- reply handling (transparentconfig_replies.cpp) ---
     // One apply step per reply kind; each gets the reply with its line end
