@@ -194,10 +194,9 @@ void TransparentConfig::applyDataPortRoute(eRoute_Serial_t carrier, bool bState)
     // A data port is a GSM route: the APN and the captions of the GSM rows
     // open with it, whatever an Ethernet route locked before a model switch.
     if (bState) {
-        for (QWidget *widget : {static_cast<QWidget *>(ui->lineEdit_APN), static_cast<QWidget *>(ui->label_APN),
-                                static_cast<QWidget *>(ui->label_Retry_Count),
-                                static_cast<QWidget *>(ui->label_Cmd_Interval_Tme),
-                                static_cast<QWidget *>(ui->label_Ping_Interval)})
+        const QList<QWidget *> apnAndCaptions = {ui->lineEdit_APN, ui->label_APN, ui->label_Retry_Count,
+                                                 ui->label_Cmd_Interval_Tme, ui->label_Ping_Interval};
+        for (QWidget *widget : apnAndCaptions)
             widget->setEnabled(true);
     }
     CheckConnectionType = own.CarrierRoute;
