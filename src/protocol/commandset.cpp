@@ -2,7 +2,7 @@
 
 #include "protocol/commandset.h"
 
-#include "protocol/replyparser.h"
+#include "protocol/records.h"
 
 #include <iterator>
 
