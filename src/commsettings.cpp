@@ -228,6 +228,10 @@ RouteLook dataPortRouteLook(const Ui::CommSettings *ui, CommSettings::eRoute_t r
     look.button = own.connectButton;
     look.setButtonLook = &QPushButton::setText;
     look.buttonLook = up ? CommSettings::tr("Disconnect") : CommSettings::tr("Connect");
+    // Both data ports' buttons read the same: their spoken names add the port.
+    const QString portName = route == CommSettings::TCP485 ? QStringLiteral("PORT 485") : QStringLiteral("PORT 232");
+    look.buttonName = (up ? CommSettings::tr("Disconnect %1") : CommSettings::tr("Connect %1")).arg(portName);
+    look.buttonTip = own.connectButton->toolTip();
     if (up) {
         // A data port that is up keeps its own entry and button and the
         // other port's abort button: that abort travels over this route.

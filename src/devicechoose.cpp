@@ -8,12 +8,14 @@
 #include "devicemodel.h"
 #include "logging.h"
 #include "telvorconfigurator.h"
+#include "ui/accessiblecombobox.h"
 
 #include <QCoreApplication>
 #include <QPixmap>
 
 DeviceChoose::DeviceChoose(QWidget *parent) : QMainWindow(parent), ui(new Ui::DeviceChoose)
 {
+    AccessibleComboBox::install();
     ui->setupUi(this);
 
     // At 100 % the 161-pixel logo fills its 161 x 161 label as it is. On a

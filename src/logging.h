@@ -1,9 +1,10 @@
 #pragma once
 
 // The tool's trace categories. Every trace goes to the debug log through one of
-// these, so a technician can switch on just the wire trace
-// (QT_LOGGING_RULES="telvor.wire.debug=true") and tests can switch everything
-// off with "telvor.*.debug=false".
+// these. They are off by default (each category starts at the info level), so
+// a technician's terminal and journal stay quiet; one logging rule switches a
+// trace on, e.g. just the wire trace: QT_LOGGING_RULES="telvor.wire.debug=true",
+// or all of them: QT_LOGGING_RULES="telvor.*.debug=true".
 //
 //   telvor.wire   every frame sent and every chunk received, on every route
 //   telvor.route  routes coming up and going down, sockets, the serial port

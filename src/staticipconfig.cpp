@@ -9,6 +9,8 @@
 #include "logging.h"
 #include "protocol/replyparser.h"
 #include "protocol/requestbuilder.h"
+#include "ui/accessiblecombobox.h"
+#include "ui/wheelguard.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
@@ -16,7 +18,9 @@
 StaticIpConfig::StaticIpConfig(const RouteIds::eRoute_t &rRoute, QWidget *parent)
     : QWidget(parent), ui(new Ui::StaticIpConfig)
 {
+    AccessibleComboBox::install();
     ui->setupUi(this);
+    WheelGuard::install(this);
     // The captions keep their 110-pixel minimum but never cut their text when
     // the font is wider than the form was drawn for.
     for (QLabel *caption : {ui->label_MacAddr, ui->label_IpAddr, ui->label_DefaultGateway,

@@ -8,6 +8,9 @@
 #include "logging.h"
 #include "screenfit.h"
 #include "staticipconfig.h"
+#include "ui/accessiblecombobox.h"
+#include "ui/wheelguard.h"
+#include "ui/windowplacement.h"
 
 #include <QIcon>
 #include <QMessageBox>
@@ -24,6 +27,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
       newTransparentConfig(nullptr), pStaticIpWindow(nullptr), TcpConnectionSucceed(true),
       Tcp232ConnectionSucceed(false), Tcp485ConnectionSucceed(false), UsbConnectionSucceed(true)
 {
+    AccessibleComboBox::install();
     ui->setupUi(this);
     new ScreenFitter(this, ui->scrollArea);
 
@@ -40,6 +44,7 @@ TelvorConfigurator::TelvorConfigurator(QWidget *parent, int DeviceChoice)
 
     ui->Layout->addWidget(&newTransparentConfig);
     ui->SettingLayout->addWidget(&newCommSetting);
+    WheelGuard::install(this);
     connectSignals();
 
     // The start window's index: 0 chooses no model and leaves the panel as built.
@@ -222,6 +227,7 @@ void TelvorConfigurator::OpenStaticIpConfigScreen()
     auto *window = new StaticIpConfig(ConnectionStatus, nullptr);
     connect(window, &StaticIpConfig::Close_StaticIpConfigWindow, this,
             &TelvorConfigurator::Close_StaticIpConfigWindow);
+    WindowPlacement::placeOver(window, this);
     window->show();
     connect(window, &StaticIpConfig::WriteData, this, &TelvorConfigurator::sendRequest);
     pStaticIpWindow = window;

@@ -223,6 +223,14 @@ void TransparentConfig::applyDataPortRoute(eRoute_Serial_t carrier, bool bState)
         widget->setEnabled(!bState);
 
     ui->pushButton_StaticIPConfig->setEnabled(!bState);
+    // A data port is a GSM route: the APN and the captions of the GSM rows
+    // open with it, whatever an Ethernet route locked before a model switch.
+    if (bState) {
+        const QList<QWidget *> apnAndCaptions = {ui->lineEdit_APN, ui->label_APN, ui->label_Retry_Count,
+                                                 ui->label_Cmd_Interval_Tme, ui->label_Ping_Interval};
+        for (QWidget *widget : apnAndCaptions)
+            widget->setEnabled(true);
+    }
     CheckConnectionType = own.CarrierRoute;
 }
 
@@ -391,10 +399,39 @@ void TransparentConfig::tcpPortFinished(eRoute_Serial_t route)
     qCDebug(lcPage) << QStringLiteral("TcpPort_%1:").arg(p.Name) << *p.TcpPort;
 }
 
+// A finished edit runs the retry-count rule only when the count has changed
+// since the page was filled or the rule last ran: tabbing or clicking through
+// the box keeps the command interval that was read.
 void TransparentConfig::retryCountFinished(eRoute_Serial_t route)
+{
+    if (port(route).RetryCount->value() != RetryCountRuled[int(route)])
+        applyRetryCountRule(route);
+}
+
+void TransparentConfig::applyRetryCountRule(eRoute_Serial_t route)
 {
     const PortUi &p = port(route);
     setCommandIntervalUnit(p, p.RetryCount->value() > 0);
+    RetryCountRuled[int(route)] = p.RetryCount->value();
+}
+
+bool TransparentConfig::showsCommandIntervalInSeconds(const PortUi &p) const
+{
+    return p.IntervalTime->minimum() == CmdIntvervalMinS && p.IntervalTime->maximum() == CmdIntvervalMaxS;
+}
+
+// A retry count changed without finishing its edit (set by a screen reader,
+// or by the wheel while the box had the focus) leaves the command interval
+// in the other unit: written so, "100 ms" would go out as 100000. Such an
+// interval is brought into its count's unit first, as the finished edit
+// would have; an interval already in its count's unit stays as it is.
+void TransparentConfig::matchCommandIntervalsToRetryCounts()
+{
+    for (eRoute_Serial_t route : {eRoute_Serial_t::e485, eRoute_Serial_t::e232}) {
+        const PortUi &p = port(route);
+        if (PortSchema::commandIntervalInSeconds(p.RetryCount->value()) != showsCommandIntervalInSeconds(p))
+            applyRetryCountRule(route);
+    }
 }
 
 void TransparentConfig::on_comboBox_Enable_485_currentIndexChanged(int index)
@@ -588,6 +625,9 @@ void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
             return;
         }
     }
+
+    if (usesGsmCommands())
+        matchCommandIntervalsToRetryCounts();
 
     const bool bWriteControl = confirmSevenBitsWithoutParity();
     const QStringList list = portRecordValues();

@@ -182,6 +182,11 @@ private:
     void retryCountFinished(eRoute_Serial_t route);
     // The command set of the route in force (None before any route).
     CommandSet::Kind commandSet() const;
+    // The retry-count rule: the command interval's unit, range and value for
+    // the port's retry count; remembers the count it ran for.
+    void applyRetryCountRule(eRoute_Serial_t route);
+    bool showsCommandIntervalInSeconds(const PortUi &p) const;
+    void matchCommandIntervalsToRetryCounts();
     bool usesGsmCommands() const;
     // The port record as the page shows it, one text per value, in wire order.
     QStringList portRecordValues() const;
@@ -191,6 +196,10 @@ private:
 
     PortUi Ports[2];
     bool ApnWarningOpen = false;
+    // Per port (eRoute_Serial_t), the retry count the page was filled with or
+    // the retry-count rule last ran for; -1 until either has happened, so
+    // that the first finished edit on a page never filled runs the rule.
+    int RetryCountRuled[2] = {-1, -1};
 
     // --- reply handling (transparentconfig_replies.cpp) ---
     // The page's own subscriptions to the device events.

@@ -17,6 +17,7 @@
 #include "logging.h"
 #include "staticipconfig.h"
 #include "statustimes.h"
+#include "ui/windowplacement.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>
@@ -118,6 +119,7 @@ void TransparentConfig::applyDeviceInfo(const ReplyParser::InfoRecord &record)
     connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
     // Nothing else deletes a window that is still open when the page goes.
     connect(this, &QObject::destroyed, window, [window] { delete window; });
+    WindowPlacement::placeOver(window, this);
     window->show();
 }
 
@@ -240,6 +242,7 @@ void TransparentConfig::showField(eRoute_Serial_t route, ReplyParser::PortField 
         const int retries = p.RetryCount->value();
         setCommandIntervalRange(p, PortSchema::commandIntervalInSeconds(retries));
         at.box->setValue(PortSchema::commandIntervalFromWire(v, retries));
+        RetryCountRuled[int(route)] = retries;
         break;
     }
     case Unit::PingInterval:

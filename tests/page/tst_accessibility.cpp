@@ -4,6 +4,9 @@
 // and the Tab key moves through the window from top to bottom.
 
 #include "commsettings.h"
+#include "devicechoose.h"
+#include "devinfo.h"
+#include "staticipconfig.h"
 #include "telvorconfigurator.h"
 #include "testsupport.h"
 
@@ -13,6 +16,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <algorithm>
@@ -71,6 +76,31 @@ QString describe(const QWidget *widget)
                                           : widget->objectName();
 }
 
+// The controls of a window a user can operate, as an accessibility client
+// walks them: visible buttons, check boxes, combo boxes, spin boxes, entries
+// and sliders; the parts inside a combo box or spin box belong to it.
+QList<QAccessibleInterface *> interactiveNodes(QWidget *window)
+{
+    static const QSet<QAccessible::Role> interactive{QAccessible::Button,   QAccessible::CheckBox,
+                                                     QAccessible::RadioButton, QAccessible::ComboBox,
+                                                     QAccessible::SpinBox,  QAccessible::EditableText,
+                                                     QAccessible::Slider};
+    QList<QAccessibleInterface *> found;
+    QList<QAccessibleInterface *> pending{QAccessible::queryAccessibleInterface(window)};
+    while (!pending.isEmpty()) {
+        QAccessibleInterface *node = pending.takeFirst();
+        if (!node || node->state().invisible)
+            continue;
+        if (interactive.contains(node->role()))
+            found << node;
+        if (node->role() == QAccessible::ComboBox || node->role() == QAccessible::SpinBox)
+            continue;
+        for (int i = 0; i < node->childCount(); ++i)
+            pending << node->child(i);
+    }
+    return found;
+}
+
 QRect rectIn(QWidget &window, const QWidget *widget)
 {
     return QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
@@ -120,15 +150,20 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         const QList<QPair<QString, QString>> spoken{
-            {"lineEdit_ServerIp", "SERVER IP"},
-            {"lineEdit_ServerPort", "SERVER PORT"},
-            {"lineEdit_TcpServerIp", "SERVER IP"},
+            {"lineEdit_ServerIp", "ETHERNET SERVER IP"},
+            {"lineEdit_ServerPort", "ETHERNET SERVER PORT"},
+            {"lineEdit_TcpServerIp", "TCP SERVER IP"},
             {"lineEdit_ServerPort485", "PORT 485"},
             {"lineEdit_ServerPort232", "PORT 232"},
             {"lineEdit_CurrentIpAddr", "Current IP address"},
             {"pushButton_TcpConnect", "Connect ETHERNET"},
             {"pushButton_UsbConnect", "Connect USB"},
             {"pushButton_RefreshCOM", "Refresh COM ports"},
+            {"comboBox_COMPorts", "COM PORT"},
+            {"pushButton_485Connect", "Connect PORT 485"},
+            {"pushButton_232Connect", "Connect PORT 232"},
+            {"pushButton_Abort485", "Abort PORT 485"},
+            {"pushButton_Abort232", "Abort PORT 232"},
             {"spinBox_Port_485", "RS485 PORT"},
             {"spinBox_Port_232", "RS232 PORT"},
             {"spinBox_EthTimeout_485", "RS485 CONNECT TIMEOUT"},
@@ -147,17 +182,19 @@ private slots:
             QCOMPARE(spokenName(control), expected.second);
         }
 
-        // Combo boxes: Windows speaks the accessible name; Linux speaks the
-        // value and takes the name from a labelling caption, which the COM
-        // PORT list has.
+        // Combo boxes are named by their captions and give their current
+        // item as their value, on every platform (Qt's own Linux bridge
+        // would name them by the item).
         const QStringList rows{"Enable:ENABLE",      "Mod:MOD",        "Datab:DATA BIT",
                                "Parityb:PARITY BIT", "Stopb:STOP BIT", "Baud:BAUDRATE"};
         for (const QString &row : rows) {
             for (const QString &port : {QStringLiteral("485"), QStringLiteral("232")}) {
                 const QString name = QStringLiteral("comboBox_%1_%2").arg(row.section(':', 0, 0), port);
-                QWidget *box = window.findChild<QWidget *>(name);
+                auto *box = window.findChild<QComboBox *>(name);
                 QVERIFY2(box, qPrintable(name));
-                QCOMPARE(box->accessibleName(), QStringLiteral("RS%1 %2").arg(port, row.section(':', 1)));
+                QAccessibleInterface *control = QAccessible::queryAccessibleInterface(box);
+                QCOMPARE(control->text(QAccessible::Name), QStringLiteral("RS%1 %2").arg(port, row.section(':', 1)));
+                QCOMPARE(control->text(QAccessible::Value), box->currentText());
             }
         }
         QAccessibleInterface *ports =
@@ -196,6 +233,102 @@ private slots:
         panel.SetUiConnectionStatus(CommSettings::USB, false);
         QCOMPARE(spokenName(usb), QStringLiteral("Connect USB"));
         QCOMPARE(usb->toolTip(), usbTip);
+
+        // The data ports' buttons read alike ("Connect", "Disconnect"); their
+        // names add the port, and their tips stay.
+        for (const auto &port : {qMakePair(CommSettings::TCP485, QStringLiteral("485")),
+                                 qMakePair(CommSettings::TCP232, QStringLiteral("232"))}) {
+            auto *button = panel.findChild<QPushButton *>(QStringLiteral("pushButton_%1Connect").arg(port.second));
+            const QString tip = button->toolTip();
+            panel.SetUiConnectionStatus(port.first, true);
+            QCOMPARE(button->text(), QStringLiteral("Disconnect"));
+            QCOMPARE(spokenName(button), QStringLiteral("Disconnect PORT ") + port.second);
+            panel.SetUiConnectionStatus(port.first, false);
+            QCOMPARE(button->text(), QStringLiteral("Connect"));
+            QCOMPARE(spokenName(button), QStringLiteral("Connect PORT ") + port.second);
+            QCOMPARE(button->toolTip(), tip);
+        }
+    }
+
+    // In every window a screen reader meets, each control has a name of its
+    // own that is not its value and has no stray spaces, and no entry is
+    // described by its placeholder (an example, not a description).
+    void namesAreUniqueInEachWindow()
+    {
+        QList<QPair<QString, QWidget *>> windows;
+        DeviceChoose start(nullptr);
+        windows << qMakePair(QStringLiteral("start window"), static_cast<QWidget *>(&start));
+        TelvorConfigurator ethernet(nullptr, 1);
+        windows << qMakePair(QStringLiteral("main window, Ethernet model"), static_cast<QWidget *>(&ethernet));
+        TelvorConfigurator gsm(nullptr, 2);
+        windows << qMakePair(QStringLiteral("main window, GSM model"), static_cast<QWidget *>(&gsm));
+        StaticIpConfig network(CommSettings::USB, nullptr);
+        windows << qMakePair(QStringLiteral("network window"), static_cast<QWidget *>(&network));
+        DevInfo info(QList<QByteArray>{"1234", "00:11:22:33:44:55", "1", "2", "3", "4", "5", "6", "7", "8"});
+        windows << qMakePair(QStringLiteral("information window"), static_cast<QWidget *>(&info));
+
+        QStringList problems;
+        int controls = 0;
+        for (const auto &window : windows) {
+            window.second->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.second));
+            QHash<QString, int> names;
+            for (QAccessibleInterface *control : interactiveNodes(window.second)) {
+                ++controls;
+                const QString name = control->text(QAccessible::Name);
+                const QString where = window.first + QStringLiteral(": ") + describe(qobject_cast<QWidget *>(control->object()));
+                if (name.trimmed().isEmpty())
+                    problems << where + QStringLiteral(" has no name");
+                else if (name != name.simplified())
+                    problems << where + QStringLiteral(" has stray spaces in \"") + name + QLatin1Char('"');
+                if (!name.isEmpty() && name == control->text(QAccessible::Value))
+                    problems << where + QStringLiteral(" is named by its value");
+                if (++names[name] == 2)
+                    problems << window.first + QStringLiteral(": two controls are named \"") + name + QLatin1Char('"');
+                auto *entry = qobject_cast<QLineEdit *>(control->object());
+                if (entry && !entry->placeholderText().isEmpty() &&
+                    control->text(QAccessible::Description) == entry->placeholderText())
+                    problems << where + QStringLiteral(" is described by its placeholder");
+            }
+        }
+        QVERIFY2(controls >= 100, qPrintable(QString::number(controls)));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // A screen reader commits a combo-box item through the value interface
+    // (the item's index) as a click in the list would: the box changes and
+    // reports the choice. A locked box takes nothing.
+    void comboBoxItemsCanBeCommitted()
+    {
+        DeviceChoose start(nullptr);
+        start.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&start));
+        auto *models = start.findChild<QComboBox *>(QStringLiteral("comboBox_ChooseDevice"));
+        auto *proceed = start.findChild<QPushButton *>(QStringLiteral("pushButton_Login"));
+        QAccessibleInterface *control = QAccessible::queryAccessibleInterface(models);
+        QVERIFY(control->valueInterface());
+        QVERIFY(control->textInterface());
+        QCOMPARE(control->valueInterface()->minimumValue().toInt(), 0);
+        QCOMPARE(control->valueInterface()->maximumValue().toInt(), models->count() - 1);
+        QVERIFY(!proceed->isEnabled());
+
+        QSignalSpy activated(models, QOverload<int>::of(&QComboBox::activated));
+        control->valueInterface()->setCurrentValue(2);
+        QCOMPARE(models->currentIndex(), 2);
+        QCOMPARE(activated.size(), 1);
+        QCOMPARE(activated.first().first().toInt(), 2);
+        QCOMPARE(control->valueInterface()->currentValue().toInt(), 2);
+        QCOMPARE(control->text(QAccessible::Value), models->currentText());
+        QCOMPARE(control->textInterface()->text(0, -1), models->currentText());
+        QCOMPARE(control->textInterface()->characterCount(), models->currentText().size());
+        QVERIFY(proceed->isEnabled()); // the start window saw the choice
+
+        control->valueInterface()->setCurrentValue(models->count()); // no such item
+        QCOMPARE(models->currentIndex(), 2);
+        models->setEnabled(false);
+        control->valueInterface()->setCurrentValue(1);
+        QCOMPARE(models->currentIndex(), 2);
+        QCOMPARE(activated.size(), 1);
     }
 
     // A screen reader also needs to know what kind of control it meets, to

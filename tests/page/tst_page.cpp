@@ -329,14 +329,22 @@ private slots:
                 QStringList{"spinBox_Port_" + own, "comboBox_Enable_" + own, "pushButton_StaticIPConfig"};
             return qMakePair(follow, against);
         };
+        // A data-port route coming up also opens the APN and the GSM rows'
+        // captions, which an Ethernet route before a model switch may have
+        // locked; going down leaves them as they are.
+        const QStringList apnAndCaptions = {"lineEdit_APN", "label_APN", "label_Retry_Count",
+                                            "label_Cmd_Interval_Tme", "label_Ping_Interval"};
         for (const bool state : {true, false}) {
             const char *up = state ? "up" : "down";
+            const QStringList openedWhenUp = state ? apnAndCaptions : QStringList();
             QTest::addRow("ethernet %s", up) << Route::Eth << state << QStringList() << gsmOnly;
             QTest::addRow("usb %s", up) << Route::Usb << state << QStringList() << gsmOnly;
             const auto rs232 = dataPort(QStringLiteral("232"), QStringLiteral("485"));
-            QTest::addRow("rs232 data port %s", up) << Route::Rs232 << state << rs232.first << rs232.second;
+            QTest::addRow("rs232 data port %s", up)
+                << Route::Rs232 << state << rs232.first + openedWhenUp << rs232.second;
             const auto rs485 = dataPort(QStringLiteral("485"), QStringLiteral("232"));
-            QTest::addRow("rs485 data port %s", up) << Route::Rs485 << state << rs485.first << rs485.second;
+            QTest::addRow("rs485 data port %s", up)
+                << Route::Rs485 << state << rs485.first + openedWhenUp << rs485.second;
         }
     }
 
