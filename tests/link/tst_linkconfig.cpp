@@ -215,7 +215,7 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::USB, {}, Record::Factory);
         QVERIFY(s.ready);
-        QVERIFY(s.tool.page->isEnabled());
+        QVERIFY(s.tool.pageEnabled());
         QTRY_COMPARE(s.device->received(Endpoint::Usb), Frames{ReadAll});
 
         s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
@@ -263,7 +263,7 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP, {}, Record::Factory);
         QVERIFY(s.ready);
-        QVERIFY(s.tool.page->isEnabled());
+        QVERIFY(s.tool.pageEnabled());
 
         s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
         QTRY_COMPARE(s.device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadNetwork}));

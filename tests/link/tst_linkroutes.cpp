@@ -67,7 +67,7 @@ private slots:
         QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
         QCOMPARE(device->received(Endpoint::ConfigService), Frames{ReadAll});
         verifyFactoryRecordShown(tool, false);
-        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.pageEnabled());
         QVERIFY(tool.commandsEnabled(true, true, true));
         QVERIFY(!tool.modelActionsEnabled());
         QCOMPARE(headerSheet(tool, "label_TcpSettings"), QStringLiteral("background-color:green"));
@@ -102,7 +102,7 @@ private slots:
         QVERIFY(tool.waitForStatus(QStringLiteral("Connected %1").arg(portName)));
         QCOMPARE(device->received(Endpoint::Usb), Frames{ReadAll});
         verifyFactoryRecordShown(tool, false);
-        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.pageEnabled());
         QVERIFY(tool.commandsEnabled(true, true, false));
         QVERIFY(!tool.modelActionsEnabled());
         QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:green"));
@@ -141,7 +141,7 @@ private slots:
         QVERIFY(tool.sawStatus(QStringLiteral("Connected %1").arg(device->usbPath().mid(5))));
         QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:green"));
         QVERIFY(tool.commandsEnabled(true, true, false));
-        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.pageEnabled());
         QCOMPARE(boxes.seen().size(), 0);
     }
 
@@ -179,7 +179,7 @@ private slots:
         QVERIFY(tool.waitForStatus(connectedText));
         QVERIFY(tool.commandsEnabled(true, true, true));
         QVERIFY(!tool.modelActionsEnabled());
-        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.pageEnabled());
         QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Disconnect"));
         QVERIFY(device->received(endpoint).isEmpty());
 

@@ -119,7 +119,7 @@ private slots:
         QTest::qWait(200);
         QVERIFY(!usb.sawStatus(QStringLiteral("Successfully written")));
         QVERIFY(usb.commandsEnabled(false, false, false));
-        QVERIFY(!usb.page->isEnabled());
+        QVERIFY(!usb.pageEnabled());
 
         // The data port stayed up all along.
         QVERIFY(gsm.sawStatus(QStringLiteral("Connected Succesfully")));
@@ -176,7 +176,7 @@ private slots:
         tool.window.openSerialPort(QStringLiteral("/dev/telvor-no-such-port"));
         QVERIFY(boxes.waitForBoxes(1));
         QCOMPARE(tool.status(), QStringLiteral("DeviceNotFoundError"));
-        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(!tool.pageEnabled());
         QVERIFY(tool.commandsEnabled(false, false, false));
     }
 

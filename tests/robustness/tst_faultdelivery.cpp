@@ -141,7 +141,7 @@ private slots:
         Session s(route, faults);
         QVERIFY(s.ready);
         QVERIFY(s.tool.routeUp());
-        QVERIFY(s.tool.page->isEnabled());
+        QVERIFY(s.tool.pageEnabled());
 
         s.tool.click(QStringLiteral("pushButton_ConfigurationApply")); // unchanged: no question
         QTRY_COMPARE(s.device->received(s.endpoint).size(), 2);

@@ -68,9 +68,9 @@ private slots:
         QCOMPARE(boxes.seen().size(), 2);
 
         QVERIFY(!service.sawRouteUp());
-        QVERIFY(!service.routeUp() && !service.page->isEnabled());
+        QVERIFY(!service.routeUp() && !service.pageEnabled());
         QVERIFY(!usb.sawRouteUp());
-        QVERIFY(!usb.routeUp() && !usb.page->isEnabled());
+        QVERIFY(!usb.routeUp() && !usb.pageEnabled());
         for (Tool *tool : {&rs232, &rs485}) {
             QVERIFY(tool->routeUp());
             QVERIFY(tool->statusLog.contains(QStringLiteral("Connected Succesfully")));
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(rs485.statusLog.contains(QStringLiteral("Disconnected from TCP 485 Port")));
         for (Tool *tool : {&rs232, &rs485}) {
             QVERIFY(!tool->routeUp());
-            QVERIFY(!tool->page->isEnabled());
+            QVERIFY(!tool->pageEnabled());
             QVERIFY(!tool->statusLog.contains(QStringLiteral("Connected Succesfully")));
             QCOMPARE(device->received(endpointFor(tool->route)), Frames{});
         }

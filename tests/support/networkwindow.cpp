@@ -1,0 +1,91 @@
+#include "networkwindow.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace Driver {
+
+QString NetworkWindow::nameOf(Entry entry)
+{
+    switch (entry) {
+    case MacAddress:
+        return QStringLiteral("lineEdit_MacAddr");
+    case Address:
+        return QStringLiteral("lineEdit_IpAddr");
+    case SubnetMask:
+        return QStringLiteral("lineEdit_SubnetMask");
+    case Gateway:
+        return QStringLiteral("lineEdit_DefaultGateway");
+    case Dns1:
+        return QStringLiteral("lineEdit_DNS1_Addr");
+    case Dns2:
+        return QStringLiteral("lineEdit_DNS2_Addr");
+    }
+    return QString();
+}
+
+QList<NetworkWindow::Entry> NetworkWindow::addressEntries()
+{
+    return {Address, SubnetMask, Gateway, Dns1, Dns2};
+}
+
+QLineEdit *NetworkWindow::entry(Entry entry) const
+{
+    return child<QLineEdit>(m_window, nameOf(entry));
+}
+
+QString NetworkWindow::text(Entry entry) const
+{
+    return this->entry(entry)->text();
+}
+
+QStringList NetworkWindow::addressTexts() const
+{
+    QStringList texts;
+    for (Entry e : addressEntries())
+        texts << text(e);
+    return texts;
+}
+
+QCheckBox *NetworkWindow::dhcp() const
+{
+    return child<QCheckBox>(m_window, QStringLiteral("checkBox_Dhcp"));
+}
+
+QAbstractButton *NetworkWindow::readButton() const
+{
+    return child<QAbstractButton>(m_window, QStringLiteral("pushButton_Read"));
+}
+
+QAbstractButton *NetworkWindow::applyButton() const
+{
+    return child<QAbstractButton>(m_window, QStringLiteral("pushButton_Apply"));
+}
+
+void NetworkWindow::setText(Entry entry, const QString &text)
+{
+    this->entry(entry)->setText(text);
+}
+
+void NetworkWindow::type(Entry entry, const QString &text)
+{
+    typeInto(this->entry(entry), text);
+}
+
+void NetworkWindow::clickApply()
+{
+    click(applyButton());
+}
+
+void NetworkWindow::pressRead()
+{
+    readButton()->click();
+}
+
+void NetworkWindow::pressApply()
+{
+    applyButton()->click();
+}
+
+} // namespace Driver
