@@ -14,6 +14,7 @@
 #include "devicesimulator.h"
 #include "deviceundertest.h"
 #include "infowindow.h"
+#include "networkwindow.h"
 #include "page.h"
 #include "panel.h"
 #include "tool.h"
@@ -159,5 +160,3 @@ template <class T> void closeAll()
 QStringList lineEditTexts(const QWidget &window);
 
 } // namespace DeviceTest
-
-Q_DECLARE_METATYPE(CommSettings::eRoute_t)

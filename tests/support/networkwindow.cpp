@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace Driver {
@@ -33,6 +34,12 @@ QList<NetworkWindow::Entry> NetworkWindow::addressEntries()
 QLineEdit *NetworkWindow::entry(Entry entry) const
 {
     return child<QLineEdit>(m_window, nameOf(entry));
+}
+
+QLabel *NetworkWindow::caption(Entry entry) const
+{
+    // Each entry's caption has the entry's name with "label_" for "lineEdit_".
+    return child<QLabel>(m_window, nameOf(entry).replace(QLatin1String("lineEdit_"), QLatin1String("label_")));
 }
 
 QString NetworkWindow::text(Entry entry) const

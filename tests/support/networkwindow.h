@@ -10,6 +10,7 @@
 
 class QAbstractButton;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace Driver {
@@ -32,10 +33,12 @@ public:
     // first and second DNS server.
     static QList<Entry> addressEntries();
 
-    explicit NetworkWindow(QWidget &window) : m_window(window) {}
-    QWidget &window() const { return m_window; }
+    explicit NetworkWindow(const QWidget &window) : m_window(window) {}
+    const QWidget &window() const { return m_window; }
 
     QLineEdit *entry(Entry entry) const;
+    // The caption beside the entry.
+    QLabel *caption(Entry entry) const;
     QString text(Entry entry) const;
     // The texts of the five address entries, in record order.
     QStringList addressTexts() const;
@@ -52,7 +55,7 @@ public:
     void pressApply(); // QAbstractButton::click
 
 private:
-    QWidget &m_window;
+    const QWidget &m_window;
 };
 
 } // namespace Driver

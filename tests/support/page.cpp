@@ -191,7 +191,17 @@ void Page::openNetworkWindow()
 
 void Page::clickApply()
 {
-    click(button(Setting::ApplyButton));
+    click(Setting::ApplyButton);
+}
+
+void Page::click(Setting buttonSetting)
+{
+    Driver::click(button(buttonSetting));
+}
+
+bool Page::isEnabled() const
+{
+    return m_page->isEnabled();
 }
 
 QStringList Page::state() const

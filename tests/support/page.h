@@ -122,6 +122,8 @@ public:
     void openNetworkWindow();
     // The same with a mouse click.
     void clickApply();
+    void click(Setting buttonSetting);
+    bool isEnabled() const;
 
     // What the page shows: every combo box, spin box, line edit and check
     // box, as "objectName=value".

@@ -90,5 +90,7 @@ private:
 
 } // namespace Driver
 
+// Test rows name routes.
+Q_DECLARE_METATYPE(CommSettings::eRoute_t)
 Q_DECLARE_METATYPE(Driver::Panel::Control)
 Q_DECLARE_METATYPE(Driver::Panel::Controls)

@@ -123,7 +123,5 @@ private:
     DeviceAddress m_device;
 };
 
-Q_DECLARE_METATYPE(CommSettings::eRoute_t)
-
 TELVOR_TEST_MAIN(TestWineEndToEnd)
 #include "tst_wine_e2e.moc"
