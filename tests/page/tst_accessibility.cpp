@@ -4,6 +4,8 @@
 // and the Tab key moves through the window from top to bottom.
 
 #include "commsettings.h"
+#include "page.h"
+#include "panel.h"
 #include "telvorconfigurator.h"
 #include "testsupport.h"
 
@@ -16,6 +18,8 @@
 #include <QtTest>
 
 #include <algorithm>
+
+using namespace Driver;
 
 namespace {
 
@@ -118,58 +122,58 @@ private slots:
         TelvorConfigurator window(nullptr, 1);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const Panel panel(window);
+        const Page page(window);
 
-        const QList<QPair<QString, QString>> spoken{
-            {"lineEdit_ServerIp", "SERVER IP"},
-            {"lineEdit_ServerPort", "SERVER PORT"},
-            {"lineEdit_TcpServerIp", "SERVER IP"},
-            {"lineEdit_ServerPort485", "PORT 485"},
-            {"lineEdit_ServerPort232", "PORT 232"},
-            {"lineEdit_CurrentIpAddr", "Current IP address"},
-            {"pushButton_TcpConnect", "Connect ETHERNET"},
-            {"pushButton_UsbConnect", "Connect USB"},
-            {"pushButton_RefreshCOM", "Refresh COM ports"},
-            {"spinBox_Port_485", "RS485 PORT"},
-            {"spinBox_Port_232", "RS232 PORT"},
-            {"spinBox_EthTimeout_485", "RS485 CONNECT TIMEOUT"},
-            {"spinBox_ModbusTimeout_232", "RS232 MODBUS TIMEOUT"},
-            {"spinBox_SilentInterval_485", "RS485 SILENT INTERVAL"},
-            {"spinBox_RetryCount_232", "RS232 RETRY COUNT"},
-            {"spinBox_IntervalTime_485", "RS485 CMD INTERVAL TIME"},
-            {"spinBox_232_Ping_Interval", "RS232 PING INTERVAL TIME"},
-            {"spinBox_485_Ping_Interval", "RS485 PING INTERVAL TIME"},
-            {"lineEdit_APN", "APN"},
-            {"checkBox_InfoResponse", "INFO RESPONSE"},
+        const QList<QPair<QWidget *, QString>> spoken{
+            {panel.control(Panel::EthernetAddress), "SERVER IP"},
+            {panel.control(Panel::EthernetPort), "SERVER PORT"},
+            {panel.control(Panel::DataAddress), "SERVER IP"},
+            {panel.control(Panel::Port485), "PORT 485"},
+            {panel.control(Panel::Port232), "PORT 232"},
+            {panel.control(Panel::CurrentAddress), "Current IP address"},
+            {panel.control(Panel::EthernetButton), "Connect ETHERNET"},
+            {panel.control(Panel::UsbButton), "Connect USB"},
+            {panel.control(Panel::RefreshPortsButton), "Refresh COM ports"},
+            {page.control(Setting::TcpPort, Port::Rs485), "RS485 PORT"},
+            {page.control(Setting::TcpPort, Port::Rs232), "RS232 PORT"},
+            {page.control(Setting::EthTimeout, Port::Rs485), "RS485 CONNECT TIMEOUT"},
+            {page.control(Setting::ModbusTimeout, Port::Rs232), "RS232 MODBUS TIMEOUT"},
+            {page.control(Setting::SilentInterval, Port::Rs485), "RS485 SILENT INTERVAL"},
+            {page.control(Setting::RetryCount, Port::Rs232), "RS232 RETRY COUNT"},
+            {page.control(Setting::CommandInterval, Port::Rs485), "RS485 CMD INTERVAL TIME"},
+            {page.control(Setting::PingInterval, Port::Rs232), "RS232 PING INTERVAL TIME"},
+            {page.control(Setting::PingInterval, Port::Rs485), "RS485 PING INTERVAL TIME"},
+            {page.control(Setting::Apn), "APN"},
+            {page.control(Setting::InfoResponse), "INFO RESPONSE"},
         };
-        for (const auto &expected : spoken) {
-            QWidget *control = window.findChild<QWidget *>(expected.first);
-            QVERIFY2(control, qPrintable(expected.first));
-            QCOMPARE(spokenName(control), expected.second);
-        }
+        for (const auto &expected : spoken)
+            QVERIFY2(spokenName(expected.first) == expected.second,
+                     qPrintable(QStringLiteral("%1 speaks \"%2\", not \"%3\"")
+                                    .arg(expected.first->objectName(), spokenName(expected.first), expected.second)));
 
         // Combo boxes: Windows speaks the accessible name; Linux speaks the
         // value and takes the name from a labelling caption, which the COM
         // PORT list has.
-        const QStringList rows{"Enable:ENABLE",      "Mod:MOD",        "Datab:DATA BIT",
-                               "Parityb:PARITY BIT", "Stopb:STOP BIT", "Baud:BAUDRATE"};
-        for (const QString &row : rows) {
-            for (const QString &port : {QStringLiteral("485"), QStringLiteral("232")}) {
-                const QString name = QStringLiteral("comboBox_%1_%2").arg(row.section(':', 0, 0), port);
-                QWidget *box = window.findChild<QWidget *>(name);
-                QVERIFY2(box, qPrintable(name));
-                QCOMPARE(box->accessibleName(), QStringLiteral("RS%1 %2").arg(port, row.section(':', 1)));
+        const QList<QPair<Setting, QString>> rows{{Setting::Enable, "ENABLE"},       {Setting::Mode, "MOD"},
+                                                  {Setting::DataBits, "DATA BIT"},    {Setting::Parity, "PARITY BIT"},
+                                                  {Setting::StopBits, "STOP BIT"},    {Setting::Baud, "BAUDRATE"}};
+        for (const auto &row : rows) {
+            for (const Port port : {Port::Rs485, Port::Rs232}) {
+                const QString number = port == Port::Rs485 ? QStringLiteral("485") : QStringLiteral("232");
+                QCOMPARE(page.comboBox(row.first, port)->accessibleName(),
+                         QStringLiteral("RS%1 %2").arg(number, row.second));
             }
         }
-        QAccessibleInterface *ports =
-            QAccessible::queryAccessibleInterface(window.findChild<QWidget *>("comboBox_COMPorts"));
+        QAccessibleInterface *ports = QAccessible::queryAccessibleInterface(panel.comPorts());
         const auto labels = ports->relations(QAccessible::Label);
         QCOMPARE(labels.size(), 1);
         QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("COM PORT"));
 
         // The icon-only buttons and the switch explain themselves on hover.
-        for (const char *name : {"pushButton_TcpConnect", "pushButton_UsbConnect", "pushButton_RefreshCOM",
-                                 "checkBox_InfoResponse"})
-            QVERIFY2(!window.findChild<QWidget *>(name)->toolTip().isEmpty(), qPrintable(name));
+        for (QWidget *control : {panel.control(Panel::EthernetButton), panel.control(Panel::UsbButton),
+                                 panel.control(Panel::RefreshPortsButton), page.control(Setting::InfoResponse)})
+            QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
     }
 
     // A route button says what a press does now: connect while its route is
@@ -177,8 +181,8 @@ private slots:
     void routeButtonsNameWhatTheyDo()
     {
         CommSettings panel;
-        auto *ethernet = panel.findChild<QPushButton *>("pushButton_TcpConnect");
-        auto *usb = panel.findChild<QPushButton *>("pushButton_UsbConnect");
+        auto *ethernet = Panel(panel).button(Panel::EthernetButton);
+        auto *usb = Panel(panel).button(Panel::UsbButton);
         const QString ethernetTip = ethernet->toolTip();
         const QString usbTip = usb->toolTip();
 
@@ -258,9 +262,9 @@ private slots:
         QVERIFY2(backwards.isEmpty(), qPrintable(backwards.join(", ")));
 
         // The walk covers both parts of the window, the panel before the page.
-        const int panelEntry = controls.indexOf(window.findChild<QWidget *>("lineEdit_ServerIp"));
-        const int pageEntry = controls.indexOf(window.findChild<QWidget *>("comboBox_Enable_485"));
-        const int lastButton = controls.indexOf(window.findChild<QWidget *>("pushButton_ConfigurationApply"));
+        const int panelEntry = controls.indexOf(Panel(window).control(Panel::EthernetAddress));
+        const int pageEntry = controls.indexOf(Page(window).control(Setting::Enable, Port::Rs485));
+        const int lastButton = controls.indexOf(Page(window).control(Setting::ApplyButton));
         QVERIFY(panelEntry >= 0);
         QVERIFY(panelEntry < pageEntry);
         QVERIFY(pageEntry < lastButton);
