@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 
 namespace Driver {
 
@@ -18,6 +19,11 @@ QAbstractButton *Chooser::continueButton() const
 QAbstractButton *Chooser::cancelButton() const
 {
     return child<QAbstractButton>(m_window, QStringLiteral("pushButton_Cancel"));
+}
+
+QLabel *Chooser::picture() const
+{
+    return child<QLabel>(m_window, QStringLiteral("label_LoginPic"));
 }
 
 void Chooser::chooseModel(int index)

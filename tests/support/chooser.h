@@ -6,6 +6,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QLabel;
 
 namespace Driver {
 
@@ -18,6 +19,8 @@ public:
     QComboBox *models() const;
     QAbstractButton *continueButton() const;
     QAbstractButton *cancelButton() const;
+    // The company picture beside the list.
+    QLabel *picture() const;
 
     // Picks the model by its place in the list (0 the prompt, 1 the Ethernet
     // modem, 2 the GSM modem), as the program does: no keys.

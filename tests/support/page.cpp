@@ -137,6 +137,20 @@ int Page::index(Setting setting, Port port) const
     return comboBox(setting, port)->currentIndex();
 }
 
+QString Page::shown(Setting setting, Port port) const
+{
+    QWidget *widget = control(setting, port);
+    if (auto *combo = qobject_cast<QComboBox *>(widget))
+        return QString::number(combo->currentIndex());
+    if (auto *spin = qobject_cast<QSpinBox *>(widget))
+        return QString::number(spin->value());
+    if (auto *edit = qobject_cast<QLineEdit *>(widget))
+        return edit->text();
+    if (auto *check = qobject_cast<QCheckBox *>(widget))
+        return QString::number(check->isChecked());
+    return QString();
+}
+
 int Page::value(Setting setting, Port port) const
 {
     return spinBox(setting, port)->value();

@@ -101,6 +101,9 @@ public:
     QCheckBox *infoResponse() const;
 
     int index(Setting setting, Port port) const;
+    // What the control shows as an Edit would set it: a combo box's index, a
+    // spin box's value, a line edit's text, 1 or 0 for the check box.
+    QString shown(Setting setting, Port port = Port::Rs485) const;
     int value(Setting setting, Port port) const;
     int baud(Port port) const { return index(Setting::Baud, port); }
 

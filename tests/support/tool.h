@@ -135,3 +135,5 @@ private:
 };
 
 } // namespace Driver
+
+Q_DECLARE_METATYPE(Driver::Command)
