@@ -176,18 +176,22 @@ private slots:
         QCOMPARE(window.maximumSize(), QSize(585, 940));
         QVERIFY(!window.windowIcon().isNull());
 
-        for (const char *name : {"actionRESTART_DEVICE", "actionGET_INFO", "actionPING"})
-            QVERIFY2(!window.findChild<QAction *>(name)->isEnabled(), name);
-        for (const char *name : {"actionEthernet_Modem", "actionGSM_Modem"})
-            QVERIFY2(window.findChild<QAction *>(name)->isEnabled(), name);
+        for (const Command command : {Command::Restart, Command::GetInfo, Command::Ping}) {
+            const QAction *action = commandAction(window, command);
+            QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+        }
+        for (const Command command : {Command::EthernetModel, Command::GsmModel}) {
+            const QAction *action = commandAction(window, command);
+            QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
+        }
 
         auto *page = window.findChild<TransparentConfig *>();
         QVERIFY(page);
         QVERIFY(!page->isEnabled());
 
         const QImage check = iconImage(QIcon(QStringLiteral(":/Button/Icons/apply.png")));
-        auto *ethernet = window.findChild<QAction *>("actionEthernet_Modem");
-        auto *gsm = window.findChild<QAction *>("actionGSM_Modem");
+        auto *ethernet = commandAction(window, Command::EthernetModel);
+        auto *gsm = commandAction(window, Command::GsmModel);
         QCOMPARE(!ethernet->icon().isNull() && iconImage(ethernet->icon()) == check, model == 1);
         QCOMPARE(!gsm->icon().isNull() && iconImage(gsm->icon()) == check, model == 2);
 
@@ -199,8 +203,8 @@ private slots:
     void menusAndActions()
     {
         TelvorConfigurator window(nullptr, 1);
-        auto *commands = window.findChild<QMenu *>("menuDeviceCommands");
-        auto *select = window.findChild<QMenu *>("menuDevice_Select");
+        auto *commands = menu(window, Menu::DeviceCommands);
+        auto *select = menu(window, Menu::DeviceSelect);
         QVERIFY(commands && select);
         QCOMPARE(commands->title(), QStringLiteral("Device Commands"));
         QCOMPARE(select->title(), QStringLiteral("Device Select"));
@@ -222,8 +226,8 @@ private slots:
     void checkIconFollowsTheModelMenu()
     {
         TelvorConfigurator window(nullptr, 1);
-        auto *ethernet = window.findChild<QAction *>("actionEthernet_Modem");
-        auto *gsm = window.findChild<QAction *>("actionGSM_Modem");
+        auto *ethernet = commandAction(window, Command::EthernetModel);
+        auto *gsm = commandAction(window, Command::GsmModel);
         const QImage check = iconImage(QIcon(QStringLiteral(":/Button/Icons/apply.png")));
 
         gsm->trigger();

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QtTest>
@@ -76,6 +77,12 @@ QAction *commandAction(const QWidget &mainWindow, Command command)
         break;
     }
     return child<QAction>(mainWindow, QStringLiteral("actionGSM_Modem"));
+}
+
+QMenu *menu(const QWidget &mainWindow, Menu menu)
+{
+    return child<QMenu>(mainWindow, menu == Menu::DeviceCommands ? QStringLiteral("menuDeviceCommands")
+                                                                 : QStringLiteral("menuDevice_Select"));
 }
 
 QAction *Tool::action(Command command) const

@@ -20,6 +20,7 @@
 #include <QString>
 #include <QStringList>
 
+class QMenu;
 class QStatusBar;
 
 namespace Driver {
@@ -42,8 +43,16 @@ enum class Command
     GsmModel
 };
 
+// The main window's two menus.
+enum class Menu
+{
+    DeviceCommands, // restart, information, ping
+    DeviceSelect    // the two models
+};
+
 // The menu command's action in a main window.
 QAction *commandAction(const QWidget &mainWindow, Command command);
+QMenu *menu(const QWidget &mainWindow, Menu menu);
 
 class Tool : public QObject
 {
