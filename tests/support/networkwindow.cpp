@@ -75,16 +75,6 @@ void NetworkWindow::setText(Entry entry, const QString &text)
     this->entry(entry)->setText(text);
 }
 
-void NetworkWindow::type(Entry entry, const QString &text)
-{
-    typeInto(this->entry(entry), text);
-}
-
-void NetworkWindow::clickApply()
-{
-    click(applyButton());
-}
-
 void NetworkWindow::pressRead()
 {
     readButton()->click();

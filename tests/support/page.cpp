@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
-#include <QTest>
 
 namespace Driver {
 
@@ -161,33 +160,6 @@ void Page::choose(Setting setting, Port port, int index)
     comboBox(setting, port)->setCurrentIndex(index);
 }
 
-void Page::retype(Setting setting, Port port, const QString &text)
-{
-    Driver::retype(control(setting, port), text);
-}
-
-void Page::edit(const Edit &edit)
-{
-    const QString name = nameOf(edit.setting, edit.port);
-    QWidget *widget = control(edit.setting, edit.port);
-    if (auto *combo = qobject_cast<QComboBox *>(widget)) {
-        const int index = edit.value.toInt();
-        if (!combo->isEnabled()) {
-            combo->setCurrentIndex(index);
-            return;
-        }
-        chooseByKeys(combo, index);
-        QVERIFY2(combo->currentIndex() == index,
-                 qPrintable(QStringLiteral("%1 stays at %2, not %3").arg(name).arg(combo->currentIndex()).arg(index)));
-    } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {
-        if (check->isChecked() != (edit.value == QLatin1String("1")))
-            QTest::keyClick(check, Qt::Key_Space);
-    } else {
-        QVERIFY2(widget->isEnabled(), qPrintable(name + QStringLiteral(" is locked")));
-        Driver::retype(widget, edit.value);
-    }
-}
-
 void Page::apply()
 {
     button(Setting::ApplyButton)->click();
@@ -201,16 +173,6 @@ void Page::read()
 void Page::openNetworkWindow()
 {
     button(Setting::StaticIpButton)->click();
-}
-
-void Page::clickApply()
-{
-    click(Setting::ApplyButton);
-}
-
-void Page::click(Setting buttonSetting)
-{
-    Driver::click(button(buttonSetting));
 }
 
 bool Page::isEnabled() const

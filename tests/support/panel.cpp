@@ -136,41 +136,4 @@ Panel::Control Panel::buttonOf(CommSettings::eRoute_t route)
     }
 }
 
-void Panel::click(Control buttonControl)
-{
-    Driver::click(button(buttonControl));
-}
-
-void Panel::retype(Control entryControl, const QString &text)
-{
-    Driver::retype(entry(entryControl), text);
-}
-
-void Panel::type(Control entryControl, const QString &text)
-{
-    typeInto(entry(entryControl), text);
-}
-
-void Panel::connectEthernet(const QString &host, quint16 port)
-{
-    type(EthernetAddress, host);
-    type(EthernetPort, QString::number(port));
-    click(EthernetButton);
-}
-
-void Panel::connectDataPort(CommSettings::eRoute_t route, const QString &host, quint16 port)
-{
-    type(DataAddress, host);
-    type(portEntryOf(route), QString::number(port));
-    click(buttonOf(route));
-}
-
-void Panel::connectRoute(CommSettings::eRoute_t route, const QString &host, quint16 port)
-{
-    if (route == CommSettings::TCP)
-        connectEthernet(host, port);
-    else
-        connectDataPort(route, host, port);
-}
-
 } // namespace Driver

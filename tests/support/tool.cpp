@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMenu>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QtTest>
@@ -60,29 +59,6 @@ Tool::~Tool() = default;
 eDeviceModel_t Tool::modelFor(CommSettings::eRoute_t route)
 {
     return route == CommSettings::TCP232 || route == CommSettings::TCP485 ? eGsmModem : eEthernetModem;
-}
-
-QAction *commandAction(const QWidget &mainWindow, Command command)
-{
-    switch (command) {
-    case Command::Restart:
-        return child<QAction>(mainWindow, QStringLiteral("actionRESTART_DEVICE"));
-    case Command::GetInfo:
-        return child<QAction>(mainWindow, QStringLiteral("actionGET_INFO"));
-    case Command::Ping:
-        return child<QAction>(mainWindow, QStringLiteral("actionPING"));
-    case Command::EthernetModel:
-        return child<QAction>(mainWindow, QStringLiteral("actionEthernet_Modem"));
-    case Command::GsmModel:
-        break;
-    }
-    return child<QAction>(mainWindow, QStringLiteral("actionGSM_Modem"));
-}
-
-QMenu *menu(const QWidget &mainWindow, Menu menu)
-{
-    return child<QMenu>(mainWindow, menu == Menu::DeviceCommands ? QStringLiteral("menuDeviceCommands")
-                                                                 : QStringLiteral("menuDevice_Select"));
 }
 
 QAction *Tool::action(Command command) const

@@ -11,6 +11,7 @@
 #include "commsettings.h"
 #include "devicemodel.h"
 #include "deviceundertest.h"
+#include "mainwindow.h"
 #include "page.h"
 #include "panel.h"
 #include "telvorconfigurator.h"
@@ -20,7 +21,6 @@
 #include <QString>
 #include <QStringList>
 
-class QMenu;
 class QStatusBar;
 
 namespace Driver {
@@ -32,27 +32,6 @@ enum class Record
     Factory, // both ports at 9600 baud (index 5)
     Marked   // the RS-485 baud index 2
 };
-
-// The main window's menu commands.
-enum class Command
-{
-    Restart,
-    GetInfo,
-    Ping,
-    EthernetModel,
-    GsmModel
-};
-
-// The main window's two menus.
-enum class Menu
-{
-    DeviceCommands, // restart, information, ping
-    DeviceSelect    // the two models
-};
-
-// The menu command's action in a main window.
-QAction *commandAction(const QWidget &mainWindow, Command command);
-QMenu *menu(const QWidget &mainWindow, Menu menu);
 
 class Tool : public QObject
 {
@@ -144,5 +123,3 @@ private:
 };
 
 } // namespace Driver
-
-Q_DECLARE_METATYPE(Driver::Command)
