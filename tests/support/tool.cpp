@@ -66,39 +66,9 @@ QAction *Tool::action(Command command) const
     return commandAction(window, command);
 }
 
-int Tool::comboIndex(const QString &comboBoxName) const
-{
-    return find<QComboBox>(comboBoxName)->currentIndex();
-}
-
-void Tool::click(const QString &buttonName)
-{
-    Driver::click(find<QAbstractButton>(buttonName));
-}
-
-void Tool::type(const QString &lineEditName, const QString &text)
-{
-    typeInto(find<QLineEdit>(lineEditName), text);
-}
-
-void Tool::typeNumber(const QString &spinBoxName, int value)
-{
-    Driver::typeNumber(find<QSpinBox>(spinBoxName), value);
-}
-
 void Tool::typeNumber(Setting setting, Port port, int value)
 {
     Driver::typeNumber(page.spinBox(setting, port), value);
-}
-
-void Tool::choose(const QString &comboBoxName, int index)
-{
-    find<QComboBox>(comboBoxName)->setCurrentIndex(index);
-}
-
-void Tool::trigger(const QString &actionName)
-{
-    action(actionName)->trigger();
 }
 
 void Tool::trigger(Command command)

@@ -56,20 +56,7 @@ public:
     Page page;
     QStatusBar *statusBar = nullptr;
 
-    // Any child widget of the window by object name; aborts the test program
-    // with the name when there is none, since every later step would fail.
-    template <class T = QWidget> T *find(const QString &name) const { return child<T>(window, name); }
-    QAction *action(const QString &name) const { return find<QAction>(name); }
     QAction *action(Command command) const;
-    int comboIndex(const QString &comboBoxName) const;
-
-    void click(const QString &buttonName);
-    // Replaces the text of a line edit by typing, then presses Return.
-    void type(const QString &lineEditName, const QString &text);
-    // Types a value into a spin box, then presses Return.
-    void typeNumber(const QString &spinBoxName, int value);
-    void choose(const QString &comboBoxName, int index);
-    void trigger(const QString &actionName);
     void trigger(Command command);
     // A page setting by keys as a user does: the focus given, the number
     // typed, Return pressed.

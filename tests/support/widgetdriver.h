@@ -4,9 +4,11 @@
 // name, and the user's gestures on one widget (a click, typed text, a number
 // typed into a spin box).
 //
-// The object names of the tool's forms are known here and in the window
-// drivers only (chooser.h, panel.h, page.h, networkwindow.h, infowindow.h,
-// tool.h); the programs that drive the windows call the drivers' operations.
+// The object names of the tool's forms are known in the window drivers only
+// (chooser.h, mainwindow.h, panel.h, page.h, networkwindow.h, infowindow.h);
+// the programs that drive the windows call the drivers' operations. The
+// gestures are defined in gestures.cpp (library guidriver), the lookups in
+// library guiforms.
 
 #include <QApplication>
 #include <QList>
