@@ -18,10 +18,10 @@
 #include "benchsupport.h"
 
 #include "commsettings.h"
-#include "staticipconfig.h"
 #include "devicemodel.h"
 #include "networkwindow.h"
 #include "page.h"
+#include "staticipconfig.h"
 #include "telvorconfigurator.h"
 #include "transparentconfig.h"
 
@@ -109,9 +109,9 @@ void checkApplied(const Case &c, TelvorConfigurator &window, StaticIpConfig &net
     bool ok = true;
     if (c.a == GsmRecordA || c.a == EthernetRecordA) {
         const Driver::Page page(window);
-        ok = page.value(Setting::TcpPort, Port::Rs485) == 10502 && page.value(Setting::TcpPort, Port::Rs232) == 10503 &&
-             page.baud(Port::Rs485) == 7 && page.index(Setting::Mode, Port::Rs232) == 4 &&
-             page.infoResponse()->isChecked();
+        ok = page.value(Setting::TcpPort, Port::Rs485) == 10502 &&
+             page.value(Setting::TcpPort, Port::Rs232) == 10503 && page.baud(Port::Rs485) == 7 &&
+             page.index(Setting::Mode, Port::Rs232) == 4 && page.infoResponse()->isChecked();
         if (c.a == GsmRecordA)
             ok = ok && page.apn()->text() == QLatin1String("iot.telvor.example");
     } else if (c.a == NetworkRecordA) {

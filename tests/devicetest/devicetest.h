@@ -101,7 +101,8 @@ public:
 // restart that takes 300 ms. With Record::Marked its RS-485 baud index is 2
 // (1200), a value the page never shows on its own, so that a test can see the
 // device's record arrive (Tool::waitForRecord).
-std::unique_ptr<SimulatedDevice> startDevice(const devsim::Faults &faults = {}, Record record = Record::Marked);
+std::unique_ptr<SimulatedDevice> startDevice(const devsim::Faults &faults = {},
+                                             Record record = Record::Marked);
 
 // A simulated device and a tool connected to it over one route, with the
 // device's record on the page once ready.

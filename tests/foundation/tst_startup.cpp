@@ -135,9 +135,7 @@ private slots:
     {
         DeviceChoose chooser;
         chooser.show();
-        QTimer::singleShot(0, &chooser, [&chooser] {
-            click(Chooser(chooser).cancelButton());
-        });
+        QTimer::singleShot(0, &chooser, [&chooser] { click(Chooser(chooser).cancelButton()); });
         QTimer watchdog;
         watchdog.setSingleShot(true);
         connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });

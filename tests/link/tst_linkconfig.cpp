@@ -55,9 +55,9 @@ private slots:
         Session s(CommSettings::TCP, {}, Record::Factory);
         QVERIFY(s.ready);
 
-        s.tool.page.choose(Setting::Baud, Port::Rs485, 7);                // 38400
+        s.tool.page.choose(Setting::Baud, Port::Rs485, 7);            // 38400
         s.tool.typeNumber(Setting::ModbusTimeout, Port::Rs485, 1250); // ms
-        s.tool.page.choose(Setting::Parity, Port::Rs232, 2);             // even
+        s.tool.page.choose(Setting::Parity, Port::Rs232, 2);          // even
         s.tool.page.choose(Setting::Mode, Port::Rs232, 4); // full transparent: silent interval in ms
         s.tool.typeNumber(Setting::SilentInterval, Port::Rs232, 1234); // to the 10 ms step
         s.tool.typeNumber(Setting::EthTimeout, Port::Rs232, 5);        // min
@@ -88,15 +88,14 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP232, {}, Record::Factory);
         QVERIFY(s.ready);
-        QTRY_COMPARE(s.tool.page.apn()->text(),
-                     QStringLiteral("internet"));
+        QTRY_COMPARE(s.tool.page.apn()->text(), QStringLiteral("internet"));
 
         // On the RS-232 data port its own serial settings are open; of the
         // RS-485 port only the enable and the TCP port.
-        s.tool.page.choose(Setting::Baud, Port::Rs232, 9);              // 115200
-        s.tool.typeNumber(Setting::RetryCount, Port::Rs232, 2);     // the interval is now in seconds
-        s.tool.typeNumber(Setting::CommandInterval, Port::Rs232, 5);   // 5 s
-        s.tool.typeNumber(Setting::PingInterval, Port::Rs232, 10); // 10 min
+        s.tool.page.choose(Setting::Baud, Port::Rs232, 9);           // 115200
+        s.tool.typeNumber(Setting::RetryCount, Port::Rs232, 2);      // the interval is now in seconds
+        s.tool.typeNumber(Setting::CommandInterval, Port::Rs232, 5); // 5 s
+        s.tool.typeNumber(Setting::PingInterval, Port::Rs232, 10);   // 10 min
         s.tool.typeNumber(Setting::TcpPort, Port::Rs485, 1502);
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !")); // the APN change warning
         typeInto(s.tool.page.apn(), QStringLiteral("telvor.apn"));
@@ -113,8 +112,7 @@ private slots:
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
         Tool reader(eGsmModem);
         reader.connectDataPort(CommSettings::TCP485, s.device->port485());
-        QTRY_COMPARE(reader.page.apn()->text(),
-                     QStringLiteral("telvor.apn"));
+        QTRY_COMPARE(reader.page.apn()->text(), QStringLiteral("telvor.apn"));
         QCOMPARE(reader.page.value(Setting::TcpPort, Port::Rs485), 1502);
         QCOMPARE(reader.page.index(Setting::Baud, Port::Rs232), 9);
         QCOMPARE(reader.page.value(Setting::RetryCount, Port::Rs232), 2);
@@ -224,11 +222,13 @@ private slots:
         s.tool.page.click(Setting::StaticIpButton);
         QTRY_COMPARE(s.device->received(Endpoint::Usb), (Frames{ReadAll, ReadNetwork}));
         QVERIFY(networkWindow());
-        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(), QStringLiteral("192.168.1.100"));
-        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::MacAddress)->text(), QStringLiteral("00:1E:C0:4A:7B:21"));
-        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::SubnetMask)->text(), QStringLiteral("255.255.255.0"));
-        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::Gateway)->text(),
-                 QStringLiteral("192.168.1.1"));
+        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(),
+                     QStringLiteral("192.168.1.100"));
+        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::MacAddress)->text(),
+                 QStringLiteral("00:1E:C0:4A:7B:21"));
+        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::SubnetMask)->text(),
+                 QStringLiteral("255.255.255.0"));
+        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::Gateway)->text(), QStringLiteral("192.168.1.1"));
         QVERIFY(!shownNetworkWindow().dhcp()->isChecked());
 
         // A second request while it is open changes nothing.
@@ -270,7 +270,8 @@ private slots:
 
         s.tool.page.click(Setting::StaticIpButton);
         QTRY_COMPARE(s.device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadNetwork}));
-        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(), QStringLiteral("192.168.1.100"));
+        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(),
+                     QStringLiteral("192.168.1.100"));
         QVERIFY(shownNetworkWindow().entry(NetworkWindow::Address)->isReadOnly());
         QVERIFY(s.device->received(Endpoint::Usb).isEmpty());
         networkWindow()->close();

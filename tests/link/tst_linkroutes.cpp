@@ -151,11 +151,9 @@ private slots:
         QTest::addColumn<Panel::Control>("button");
         QTest::addColumn<QString>("connectedText");
         QTest::addColumn<QString>("disconnectedText");
-        QTest::newRow("RS-232") << CommSettings::TCP232 << Panel::Button232
-                                << "Tcp 232 Port Connected"
+        QTest::newRow("RS-232") << CommSettings::TCP232 << Panel::Button232 << "Tcp 232 Port Connected"
                                 << "Disconnected from TCP 232 Port";
-        QTest::newRow("RS-485") << CommSettings::TCP485 << Panel::Button485
-                                << "Tcp 485 Port Connected"
+        QTest::newRow("RS-485") << CommSettings::TCP485 << Panel::Button485 << "Tcp 485 Port Connected"
                                 << "Disconnected from TCP 485 Port";
     }
 

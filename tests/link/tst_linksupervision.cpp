@@ -163,8 +163,7 @@ private slots:
         QVERIFY2(errorName == QLatin1String("ReadError") || errorName == QLatin1String("ResourceError"),
                  qPrintable(errorName));
         QVERIFY(tool.isIdle());
-        QCOMPARE(tool.panel.control(Panel::UsbHeader)->styleSheet(),
-                 QStringLiteral("background-color:red"));
+        QCOMPARE(tool.panel.control(Panel::UsbHeader)->styleSheet(), QStringLiteral("background-color:red"));
     }
 
     void serialOpenFailure()

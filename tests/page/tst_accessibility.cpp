@@ -150,14 +150,15 @@ private slots:
         for (const auto &expected : spoken)
             QVERIFY2(spokenName(expected.first) == expected.second,
                      qPrintable(QStringLiteral("%1 speaks \"%2\", not \"%3\"")
-                                    .arg(expected.first->objectName(), spokenName(expected.first), expected.second)));
+                                    .arg(expected.first->objectName(), spokenName(expected.first),
+                                         expected.second)));
 
         // Combo boxes: Windows speaks the accessible name; Linux speaks the
         // value and takes the name from a labelling caption, which the COM
         // PORT list has.
-        const QList<QPair<Setting, QString>> rows{{Setting::Enable, "ENABLE"},       {Setting::Mode, "MOD"},
-                                                  {Setting::DataBits, "DATA BIT"},    {Setting::Parity, "PARITY BIT"},
-                                                  {Setting::StopBits, "STOP BIT"},    {Setting::Baud, "BAUDRATE"}};
+        const QList<QPair<Setting, QString>> rows{
+            {Setting::Enable, "ENABLE"},     {Setting::Mode, "MOD"},          {Setting::DataBits, "DATA BIT"},
+            {Setting::Parity, "PARITY BIT"}, {Setting::StopBits, "STOP BIT"}, {Setting::Baud, "BAUDRATE"}};
         for (const auto &row : rows) {
             for (const Port port : {Port::Rs485, Port::Rs232}) {
                 const QString number = port == Port::Rs485 ? QStringLiteral("485") : QStringLiteral("232");
@@ -171,8 +172,9 @@ private slots:
         QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("COM PORT"));
 
         // The icon-only buttons and the switch explain themselves on hover.
-        for (QWidget *control : {panel.control(Panel::EthernetButton), panel.control(Panel::UsbButton),
-                                 panel.control(Panel::RefreshPortsButton), page.control(Setting::InfoResponse)})
+        for (QWidget *control :
+             {panel.control(Panel::EthernetButton), panel.control(Panel::UsbButton),
+              panel.control(Panel::RefreshPortsButton), page.control(Setting::InfoResponse)})
             QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
     }
 

@@ -150,8 +150,9 @@ private slots:
         QTest::newRow("port box refuses a digit that passes 65535")
             << Route::Rs485 << Edits{{Setting::TcpPort, Port::Rs232, "70000"}}
             << ExpectedBoxes{{Setting::TcpPort, Port::Rs232, "0..65535 step 1 [] = 7000"}};
-        QTest::newRow("port box takes 65535") << Route::Rs485 << Edits{{Setting::TcpPort, Port::Rs232, "65535"}}
-                                              << ExpectedBoxes{{Setting::TcpPort, Port::Rs232, "0..65535 step 1 [] = 65535"}};
+        QTest::newRow("port box takes 65535")
+            << Route::Rs485 << Edits{{Setting::TcpPort, Port::Rs232, "65535"}}
+            << ExpectedBoxes{{Setting::TcpPort, Port::Rs232, "0..65535 step 1 [] = 65535"}};
         QTest::newRow("silent interval below its range")
             << Route::Rs485 << Edits{{Setting::SilentInterval, Port::Rs485, "3"}}
             << ExpectedBoxes{{Setting::SilentInterval, Port::Rs485, "4..128 step 1 [     Char] = 4"}};
@@ -161,37 +162,50 @@ private slots:
 
         QTest::newRow("485 full transparent, no retries")
             << Route::Rs485
-            << Edits{{Setting::RetryCount, Port::Rs485, "0"}, {Setting::CommandInterval, Port::Rs485, "700"}, {Setting::Mode, Port::Rs485, "4"}}
+            << Edits{{Setting::RetryCount, Port::Rs485, "0"},
+                     {Setting::CommandInterval, Port::Rs485, "700"},
+                     {Setting::Mode, Port::Rs485, "4"}}
             << ExpectedBoxes{{Setting::SilentInterval, Port::Rs485, ms.arg(400)},
-                           {Setting::CommandInterval, Port::Rs485, cmdMs.arg(100)}};
+                             {Setting::CommandInterval, Port::Rs485, cmdMs.arg(100)}};
         QTest::newRow("485 rtu over tcp, two retries")
             << Route::Rs485
-            << Edits{{Setting::RetryCount, Port::Rs485, "2"}, {Setting::CommandInterval, Port::Rs485, "8"}, {Setting::Mode, Port::Rs485, "2"}}
+            << Edits{{Setting::RetryCount, Port::Rs485, "2"},
+                     {Setting::CommandInterval, Port::Rs485, "8"},
+                     {Setting::Mode, Port::Rs485, "2"}}
             << ExpectedBoxes{{Setting::SilentInterval, Port::Rs485, chr.arg(8)},
-                           {Setting::CommandInterval, Port::Rs485, cmdS.arg(3)}};
+                             {Setting::CommandInterval, Port::Rs485, cmdS.arg(3)}};
         QTest::newRow("232 full transparent, one retry")
             << Route::Rs232
-            << Edits{{Setting::RetryCount, Port::Rs232, "1"}, {Setting::CommandInterval, Port::Rs232, "6"}, {Setting::Mode, Port::Rs232, "4"}}
+            << Edits{{Setting::RetryCount, Port::Rs232, "1"},
+                     {Setting::CommandInterval, Port::Rs232, "6"},
+                     {Setting::Mode, Port::Rs232, "4"}}
             << ExpectedBoxes{{Setting::SilentInterval, Port::Rs232, ms.arg(400)},
-                           {Setting::CommandInterval, Port::Rs232, cmdS.arg(3)}};
+                             {Setting::CommandInterval, Port::Rs232, cmdS.arg(3)}};
         QTest::newRow("232 back to ascii over tcp, no retries")
             << Route::Rs232
-            << Edits{{Setting::RetryCount, Port::Rs232, "0"}, {Setting::CommandInterval, Port::Rs232, "300"}, {Setting::Mode, Port::Rs232, "4"},
-                           {Setting::Mode, Port::Rs232, "3"}}
+            << Edits{{Setting::RetryCount, Port::Rs232, "0"},
+                     {Setting::CommandInterval, Port::Rs232, "300"},
+                     {Setting::Mode, Port::Rs232, "4"},
+                     {Setting::Mode, Port::Rs232, "3"}}
             << ExpectedBoxes{{Setting::SilentInterval, Port::Rs232, chr.arg(8)},
-                           {Setting::CommandInterval, Port::Rs232, cmdMs.arg(100)}};
+                             {Setting::CommandInterval, Port::Rs232, cmdMs.arg(100)}};
 
         QTest::newRow("ms silent interval off its step")
-            << Route::Rs485 << Edits{{Setting::Mode, Port::Rs485, "4"}, {Setting::SilentInterval, Port::Rs485, "1234"}}
+            << Route::Rs485
+            << Edits{{Setting::Mode, Port::Rs485, "4"}, {Setting::SilentInterval, Port::Rs485, "1234"}}
             << ExpectedBoxes{{Setting::SilentInterval, Port::Rs485, ms.arg(1230)}};
         QTest::newRow("ms silent interval survives a mode round trip")
             << Route::Rs232
-            << Edits{{Setting::Mode, Port::Rs232, "4"}, {Setting::SilentInterval, Port::Rs232, "1234"}, {Setting::Mode, Port::Rs232, "0"},
-                           {Setting::Mode, Port::Rs232, "4"}}
+            << Edits{{Setting::Mode, Port::Rs232, "4"},
+                     {Setting::SilentInterval, Port::Rs232, "1234"},
+                     {Setting::Mode, Port::Rs232, "0"},
+                     {Setting::Mode, Port::Rs232, "4"}}
             << ExpectedBoxes{{Setting::SilentInterval, Port::Rs232, ms.arg(1230)}};
         QTest::newRow("char silent interval survives a mode round trip")
             << Route::Rs485
-            << Edits{{Setting::SilentInterval, Port::Rs485, "20"}, {Setting::Mode, Port::Rs485, "4"}, {Setting::Mode, Port::Rs485, "1"}}
+            << Edits{{Setting::SilentInterval, Port::Rs485, "20"},
+                     {Setting::Mode, Port::Rs485, "4"},
+                     {Setting::Mode, Port::Rs485, "1"}}
             << ExpectedBoxes{{Setting::SilentInterval, Port::Rs485, chr.arg(20)}};
 
         QTest::newRow("485 modbus timeout on its step")
@@ -204,14 +218,16 @@ private slots:
             << Route::Rs232 << Edits{{Setting::ModbusTimeout, Port::Rs232, "1255"}}
             << ExpectedBoxes{{Setting::ModbusTimeout, Port::Rs232, "100..10000 step 10 [     ms] = 1250"}};
         QTest::newRow("ms command interval off its step")
-            << Route::Rs485 << Edits{{Setting::RetryCount, Port::Rs485, "0"}, {Setting::CommandInterval, Port::Rs485, "750"}}
+            << Route::Rs485
+            << Edits{{Setting::RetryCount, Port::Rs485, "0"}, {Setting::CommandInterval, Port::Rs485, "750"}}
             << ExpectedBoxes{{Setting::CommandInterval, Port::Rs485, cmdMs.arg(700)}};
 
         QTest::newRow("485 port equal to the 232 port is refused")
             << Route::Rs232 << Edits{{Setting::TcpPort, Port::Rs485, "503"}}
             << ExpectedBoxes{{Setting::TcpPort, Port::Rs485, "0..65535 step 1 [] = 502"}};
         QTest::newRow("485 port refused returns the last accepted one")
-            << Route::Rs232 << Edits{{Setting::TcpPort, Port::Rs485, "600"}, {Setting::TcpPort, Port::Rs485, "503"}}
+            << Route::Rs232
+            << Edits{{Setting::TcpPort, Port::Rs485, "600"}, {Setting::TcpPort, Port::Rs485, "503"}}
             << ExpectedBoxes{{Setting::TcpPort, Port::Rs485, "0..65535 step 1 [] = 600"}};
         QTest::newRow("232 port equal to the 485 port is refused")
             << Route::Rs485 << Edits{{Setting::TcpPort, Port::Rs232, "502"}}
@@ -221,12 +237,14 @@ private slots:
             << Route::Rs485 << Edits{{Setting::RetryCount, Port::Rs485, "1"}}
             << ExpectedBoxes{{Setting::CommandInterval, Port::Rs485, cmdS.arg(3)}};
         QTest::newRow("485 retry count back to 0 counts milliseconds")
-            << Route::Rs485 << Edits{{Setting::RetryCount, Port::Rs485, "1"}, {Setting::RetryCount, Port::Rs485, "0"}}
+            << Route::Rs485
+            << Edits{{Setting::RetryCount, Port::Rs485, "1"}, {Setting::RetryCount, Port::Rs485, "0"}}
             << ExpectedBoxes{{Setting::CommandInterval, Port::Rs485, cmdMs.arg(100)}};
         QTest::newRow("232 retry count 3 counts seconds")
-            << Route::Rs232 << Edits{{Setting::RetryCount, Port::Rs232, "3"}, {Setting::CommandInterval, Port::Rs232, "9"}}
+            << Route::Rs232
+            << Edits{{Setting::RetryCount, Port::Rs232, "3"}, {Setting::CommandInterval, Port::Rs232, "9"}}
             << ExpectedBoxes{{Setting::CommandInterval, Port::Rs232, cmdS.arg(9)},
-                           {Setting::CommandInterval, Port::Rs485, "0..1000 step 50 [     ms] = 10"}};
+                             {Setting::CommandInterval, Port::Rs485, "0..1000 step 50 [     ms] = 10"}};
     }
 
     void fieldRules()
@@ -384,7 +402,8 @@ private slots:
         for (const TestSupport::SeenBox &box : boxes.seen())
             QCOMPARE(box.text, PortWarning);
         for (const Control &control : Page::serialSettings(port, false))
-            QVERIFY2(driver.control(control)->isEnabledTo(&page) == serialOpen, qPrintable(Page::nameOf(control)));
+            QVERIFY2(driver.control(control)->isEnabledTo(&page) == serialOpen,
+                     qPrintable(Page::nameOf(control)));
         QCOMPARE(driver.control(Setting::TcpPort, port)->isEnabledTo(&page), tcpPortOpen);
     }
 
@@ -447,31 +466,37 @@ private slots:
             << QList<QByteArray>{"AT+WRITEALL=0,0,0,8,0,1,0,8,400,100,0,0,10,120,0,0,0,8,0,1,0,8,400,100,0,0,"
                                  "10,120,,0\r\n"};
         QTest::newRow("every ethernet field in its place")
-            << Route::Eth << Edits{{Setting::Enable, Port::Rs232, "1"},
-                                         {Setting::TcpPort, Port::Rs232, "1502"},
-                                         {Setting::Mode, Port::Rs232, "2"},
-                                         {Setting::Parity, Port::Rs232, "2"},
-                                         {Setting::StopBits, Port::Rs232, "1"},
-                                         {Setting::Baud, Port::Rs232, "9"},
-                                         {Setting::SilentInterval, Port::Rs232, "16"},
-                                         {Setting::ModbusTimeout, Port::Rs232, "2500"},
-                                         {Setting::EthTimeout, Port::Rs232, "7"},
-                                         {Setting::InfoResponse, Port::Rs485, "1"}}
+            << Route::Eth
+            << Edits{{Setting::Enable, Port::Rs232, "1"},
+                     {Setting::TcpPort, Port::Rs232, "1502"},
+                     {Setting::Mode, Port::Rs232, "2"},
+                     {Setting::Parity, Port::Rs232, "2"},
+                     {Setting::StopBits, Port::Rs232, "1"},
+                     {Setting::Baud, Port::Rs232, "9"},
+                     {Setting::SilentInterval, Port::Rs232, "16"},
+                     {Setting::ModbusTimeout, Port::Rs232, "2500"},
+                     {Setting::EthTimeout, Port::Rs232, "7"},
+                     {Setting::InfoResponse, Port::Rs485, "1"}}
             << QStringList{"Ok|Uyarı !", "Yes|Dikkat !"}
             << QList<QByteArray>{
                    "AT+WRITEALL=0,0,0,8,0,1,0,8,400,100,0,1,1502,2,8,2,2,9,16,400,2500,7,1\r\n"};
         QTest::newRow("retry count 2 with an interval of 5 s")
-            << Route::Rs485 << Edits{{Setting::RetryCount, Port::Rs485, "2"}, {Setting::CommandInterval, Port::Rs485, "5"}} << yes
+            << Route::Rs485
+            << Edits{{Setting::RetryCount, Port::Rs485, "2"}, {Setting::CommandInterval, Port::Rs485, "5"}}
+            << yes
             << QList<QByteArray>{"AT+WRITEALL=0,0,0,8,0,1,0,8,400,100,0,2,5000,120,0,0,0,8,0,1,0,8,400,100,0,"
                                  "0,10,120,,0\r\n"};
         QTest::newRow("485 full transparent, 1234 ms")
-            << Route::Rs485 << Edits{{Setting::Mode, Port::Rs485, "4"}, {Setting::SilentInterval, Port::Rs485, "1234"}} << yes
+            << Route::Rs485
+            << Edits{{Setting::Mode, Port::Rs485, "4"}, {Setting::SilentInterval, Port::Rs485, "1234"}} << yes
             << QList<QByteArray>{"AT+WRITEALL=0,0,4,8,0,1,0,8,1230,100,0,0,100,120,0,0,0,8,0,1,0,8,400,100,0,"
                                  "0,10,120,,0\r\n"};
         QTest::newRow("232 full transparent, 1234 ms, ping 5 min, apn")
             << Route::Rs232
-            << Edits{{Setting::Mode, Port::Rs232, "4"}, {Setting::SilentInterval, Port::Rs232, "1234"},
-                           {Setting::PingInterval, Port::Rs232, "5"}, {Setting::Apn, Port::Rs485, "internet"}}
+            << Edits{{Setting::Mode, Port::Rs232, "4"},
+                     {Setting::SilentInterval, Port::Rs232, "1234"},
+                     {Setting::PingInterval, Port::Rs232, "5"},
+                     {Setting::Apn, Port::Rs485, "internet"}}
             << QStringList{"Ok|Uyarı !", "Yes|Dikkat !"}
             << QList<QByteArray>{
                    "AT+WRITEALL=0,0,0,8,0,1,0,8,400,100,0,0,10,120,0,0,4,8,0,1,0,8,1230,100,0,0,"
@@ -481,15 +506,18 @@ private slots:
         QTest::newRow("no to the change question reads back (data port)")
             << Route::Rs485 << Edits() << QStringList{"No|Dikkat !"} << QList<QByteArray>{ReadAll};
         QTest::newRow("7 bit without parity: No on 485, Yes on 232")
-            << Route::Eth << Edits{{Setting::DataBits, Port::Rs485, "0"}, {Setting::DataBits, Port::Rs232, "0"}}
+            << Route::Eth
+            << Edits{{Setting::DataBits, Port::Rs485, "0"}, {Setting::DataBits, Port::Rs232, "0"}}
             << QStringList{"No|RS485 Config Warning", "Yes|RS232 Config Warning", "Yes|Dikkat !"}
             << QList<QByteArray>();
         QTest::newRow("7 bit without parity: Yes on both")
-            << Route::Eth << Edits{{Setting::DataBits, Port::Rs485, "0"}, {Setting::DataBits, Port::Rs232, "0"}}
+            << Route::Eth
+            << Edits{{Setting::DataBits, Port::Rs485, "0"}, {Setting::DataBits, Port::Rs232, "0"}}
             << QStringList{"Yes|RS485 Config Warning", "Yes|RS232 Config Warning", "Yes|Dikkat !"}
             << QList<QByteArray>{"AT+WRITEALL=0,0,0,7,0,1,0,8,400,100,0,0,0,0,7,0,1,0,8,400,100,0,0\r\n"};
         QTest::newRow("7 bit with odd parity asks nothing more")
-            << Route::Eth << Edits{{Setting::DataBits, Port::Rs485, "0"}, {Setting::Parity, Port::Rs485, "1"}} << yes
+            << Route::Eth << Edits{{Setting::DataBits, Port::Rs485, "0"}, {Setting::Parity, Port::Rs485, "1"}}
+            << yes
             << QList<QByteArray>{"AT+WRITEALL=0,0,0,7,1,1,0,8,400,100,0,0,0,0,8,0,1,0,8,400,100,0,0\r\n"};
         QTest::newRow("no route yet: nothing to write")
             << Route::None << Edits() << QStringList() << QList<QByteArray>();

@@ -29,21 +29,21 @@ namespace {
 
 // Widget groups of the panel's contract.
 const Panel::Controls UsbControls{Panel::RefreshPortsButton, Panel::ComPorts, Panel::UsbButton,
-                              Panel::UsbHeader, Panel::ComPortLabel};
+                                  Panel::UsbHeader, Panel::ComPortLabel};
 const Panel::Controls EthernetEntries{Panel::EthernetAddress, Panel::EthernetPort};
 const Panel::Controls EthernetControls =
-    EthernetEntries +
-    Panel::Controls{Panel::EthernetButton, Panel::EthernetPortLabel, Panel::EthernetAddressLabel, Panel::EthernetHeader};
+    EthernetEntries + Panel::Controls{Panel::EthernetButton, Panel::EthernetPortLabel,
+                                      Panel::EthernetAddressLabel, Panel::EthernetHeader};
 const Panel::Controls CurrentAddressControls{Panel::CurrentAddressButton, Panel::CurrentAddress};
-const Panel::Controls TcpGroupControls{
-    Panel::Port232Label,   Panel::Port485Label,    Panel::DataAddressLabel,      Panel::Button232,
-    Panel::Button485, Panel::Port232, Panel::Port485, Panel::DataAddress};
+const Panel::Controls TcpGroupControls{Panel::Port232Label, Panel::Port485Label, Panel::DataAddressLabel,
+                                       Panel::Button232,    Panel::Button485,    Panel::Port232,
+                                       Panel::Port485,      Panel::DataAddress};
 const Panel::Controls AllControls =
     UsbControls + EthernetControls + CurrentAddressControls + TcpGroupControls +
     Panel::Controls{Panel::CurrentAddressLabel, Panel::DataHeader, Panel::Abort232, Panel::Abort485};
 const Panel::Controls Headers{Panel::EthernetHeader, Panel::UsbHeader, Panel::DataHeader};
 const Panel::Controls RouteButtons{Panel::EthernetButton, Panel::UsbButton, Panel::Button232,
-                               Panel::Button485};
+                                   Panel::Button485};
 
 QString iconSheet(const QString &icon)
 {
@@ -153,20 +153,15 @@ private slots:
         QTest::addColumn<Panel::Control>("entry");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("ETHERNET address") << Panel::EthernetAddress
-                                          << "Ip"
+        QTest::newRow("ETHERNET address") << Panel::EthernetAddress << "Ip"
                                           << "10.1.2.3";
-        QTest::newRow("ETHERNET port") << Panel::EthernetPort
-                                       << "Port"
+        QTest::newRow("ETHERNET port") << Panel::EthernetPort << "Port"
                                        << "1502";
-        QTest::newRow("data-port address") << Panel::DataAddress
-                                           << "IpTcp"
+        QTest::newRow("data-port address") << Panel::DataAddress << "IpTcp"
                                            << "127.0.0.1";
-        QTest::newRow("RS-232 port") << Panel::Port232
-                                     << "Port232"
+        QTest::newRow("RS-232 port") << Panel::Port232 << "Port232"
                                      << "4001";
-        QTest::newRow("RS-485 port") << Panel::Port485
-                                     << "Port485"
+        QTest::newRow("RS-485 port") << Panel::Port485 << "Port485"
                                      << "4002";
     }
 
@@ -176,10 +171,10 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, typed);
         const QMap<Panel::Control, QString> placeholders{{Panel::EthernetAddress, "192.168.0.20"},
-                                                  {Panel::EthernetPort, "502"},
-                                                  {Panel::DataAddress, ""},
-                                                  {Panel::Port232, "501"},
-                                                  {Panel::Port485, "500"}};
+                                                         {Panel::EthernetPort, "502"},
+                                                         {Panel::DataAddress, ""},
+                                                         {Panel::Port232, "501"},
+                                                         {Panel::Port485, "500"}};
         {
             CommSettings first;
             Panel(first).retype(entry, typed);
@@ -206,9 +201,8 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("accepted");
 
-        const QList<QPair<Panel::Control, QString>> ports{{Panel::EthernetPort, "Port"},
-                                                   {Panel::Port232, "Port232"},
-                                                   {Panel::Port485, "Port485"}};
+        const QList<QPair<Panel::Control, QString>> ports{
+            {Panel::EthernetPort, "Port"}, {Panel::Port232, "Port232"}, {Panel::Port485, "Port485"}};
         for (const auto &port : ports) {
             const auto row = [&](const QString &typed, bool accepted) {
                 QTest::addRow("%s %s '%s'", qPrintable(port.second), accepted ? "saves" : "reverts",
@@ -224,13 +218,12 @@ private slots:
             row("abc", false);
             row("", false);
         }
-        QTest::newRow("Port reverts to nothing when nothing was saved") << Panel::EthernetPort
-                                                                        << "Port"
+        QTest::newRow("Port reverts to nothing when nothing was saved") << Panel::EthernetPort << "Port"
                                                                         << ""
                                                                         << "70000" << false;
 
         const QList<QPair<Panel::Control, QString>> addresses{{Panel::EthernetAddress, "Ip"},
-                                                       {Panel::DataAddress, "IpTcp"}};
+                                                              {Panel::DataAddress, "IpTcp"}};
         for (const auto &address : addresses) {
             const auto row = [&](const QString &typed, bool accepted) {
                 QTest::addRow("%s %s '%s'", qPrintable(address.second), accepted ? "saves" : "reverts",
@@ -245,8 +238,7 @@ private slots:
             row("192.168..1", false);
             row("a.b.c.d", false);
         }
-        QTest::newRow("IpTcp reverts to nothing when nothing was saved") << Panel::DataAddress
-                                                                         << "IpTcp"
+        QTest::newRow("IpTcp reverts to nothing when nothing was saved") << Panel::DataAddress << "IpTcp"
                                                                          << ""
                                                                          << "192.168.0" << false;
     }
@@ -440,47 +432,48 @@ private slots:
 
         const QString green = "background-color:green", red = "background-color:red";
         QTest::newRow("ETHERNET up") << int(CommSettings::TCP) << true << CurrentAddressControls
-                                     << UsbControls + TcpGroupControls << Panel::nameOf(Panel::EthernetHeader) << green
-                                     << Panel::nameOf(Panel::EthernetButton) << iconSheet("ethernet_disconnect.png") << "";
+                                     << UsbControls + TcpGroupControls << Panel::nameOf(Panel::EthernetHeader)
+                                     << green << Panel::nameOf(Panel::EthernetButton)
+                                     << iconSheet("ethernet_disconnect.png") << "";
         QTest::newRow("ETHERNET down")
-            << int(CommSettings::TCP) << false << UsbControls << CurrentAddressControls << Panel::nameOf(Panel::EthernetHeader)
-            << red << Panel::nameOf(Panel::EthernetButton) << iconSheet("ethernet.png") << "";
+            << int(CommSettings::TCP) << false << UsbControls << CurrentAddressControls
+            << Panel::nameOf(Panel::EthernetHeader) << red << Panel::nameOf(Panel::EthernetButton)
+            << iconSheet("ethernet.png") << "";
         QTest::newRow("USB up") << int(CommSettings::USB) << true << CurrentAddressControls
-                                << EthernetControls + TcpGroupControls << Panel::nameOf(Panel::UsbHeader) << green
-                                << Panel::nameOf(Panel::UsbButton) << iconSheet("usb_disconnect.png") << "";
+                                << EthernetControls + TcpGroupControls << Panel::nameOf(Panel::UsbHeader)
+                                << green << Panel::nameOf(Panel::UsbButton) << iconSheet("usb_disconnect.png")
+                                << "";
         QTest::newRow("USB down") << int(CommSettings::USB) << false << EthernetControls
                                   << CurrentAddressControls << Panel::nameOf(Panel::UsbHeader) << red
                                   << Panel::nameOf(Panel::UsbButton) << iconSheet("usb_connect.png") << "";
         const Panel::Controls sharedUp{Panel::Port232Label, Panel::Port485Label, Panel::DataAddressLabel,
-                                   Panel::DataAddress};
+                                       Panel::DataAddress};
         const Panel::Controls sharedDown = EthernetEntries + UsbControls + CurrentAddressControls;
         QTest::newRow("RS-232 up") << int(CommSettings::TCP232) << true
-                                   << sharedUp + Panel::Controls{Panel::Button232,
-                                                             Panel::Port232, Panel::Abort485}
-                                   << sharedDown + Panel::Controls{Panel::Button485,
-                                                               Panel::Port485,
-                                                               Panel::Abort232}
-                                   << Panel::nameOf(Panel::DataHeader) << green << Panel::nameOf(Panel::Button232)
-                                   << ""
+                                   << sharedUp +
+                                          Panel::Controls{Panel::Button232, Panel::Port232, Panel::Abort485}
+                                   << sharedDown +
+                                          Panel::Controls{Panel::Button485, Panel::Port485, Panel::Abort232}
+                                   << Panel::nameOf(Panel::DataHeader) << green
+                                   << Panel::nameOf(Panel::Button232) << ""
                                    << "Disconnect";
         QTest::newRow("RS-232 down") << int(CommSettings::TCP232) << false
-                                     << TcpGroupControls + Panel::Controls{Panel::Abort232} << Panel::Controls{}
-                                     << Panel::nameOf(Panel::DataHeader) << red << Panel::nameOf(Panel::Button232)
-                                     << ""
+                                     << TcpGroupControls + Panel::Controls{Panel::Abort232}
+                                     << Panel::Controls{} << Panel::nameOf(Panel::DataHeader) << red
+                                     << Panel::nameOf(Panel::Button232) << ""
                                      << "Connect";
         QTest::newRow("RS-485 up") << int(CommSettings::TCP485) << true
-                                   << sharedUp + Panel::Controls{Panel::Button485,
-                                                             Panel::Port485, Panel::Abort232}
-                                   << sharedDown + Panel::Controls{Panel::Button232,
-                                                               Panel::Port232,
-                                                               Panel::Abort485}
-                                   << Panel::nameOf(Panel::DataHeader) << green << Panel::nameOf(Panel::Button485)
-                                   << ""
+                                   << sharedUp +
+                                          Panel::Controls{Panel::Button485, Panel::Port485, Panel::Abort232}
+                                   << sharedDown +
+                                          Panel::Controls{Panel::Button232, Panel::Port232, Panel::Abort485}
+                                   << Panel::nameOf(Panel::DataHeader) << green
+                                   << Panel::nameOf(Panel::Button485) << ""
                                    << "Disconnect";
         QTest::newRow("RS-485 down") << int(CommSettings::TCP485) << false
-                                     << TcpGroupControls + Panel::Controls{Panel::Abort485} << Panel::Controls{}
-                                     << Panel::nameOf(Panel::DataHeader) << red << Panel::nameOf(Panel::Button485)
-                                     << ""
+                                     << TcpGroupControls + Panel::Controls{Panel::Abort485}
+                                     << Panel::Controls{} << Panel::nameOf(Panel::DataHeader) << red
+                                     << Panel::nameOf(Panel::Button485) << ""
                                      << "Connect";
         QTest::newRow("no route changes nothing")
             << int(CommSettings::Max) << true << Panel::Controls{} << Panel::Controls{} << ""
@@ -533,11 +526,10 @@ private slots:
         QTest::addColumn<Panel::Controls>("enabled");
         QTest::addColumn<Panel::Controls>("disabled");
 
-        const Panel::Controls ethernetModel =
-            UsbControls + CurrentAddressControls + EthernetControls + Panel::Controls{Panel::CurrentAddressLabel};
+        const Panel::Controls ethernetModel = UsbControls + CurrentAddressControls + EthernetControls +
+                                              Panel::Controls{Panel::CurrentAddressLabel};
         const Panel::Controls gsmModel =
-            TcpGroupControls +
-            Panel::Controls{Panel::DataHeader, Panel::Abort232, Panel::Abort485};
+            TcpGroupControls + Panel::Controls{Panel::DataHeader, Panel::Abort232, Panel::Abort485};
         QTest::newRow("Ethernet modem") << 1 << ethernetModel << gsmModel;
         QTest::newRow("GSM modem") << 2 << gsmModel << ethernetModel;
         QTest::newRow("no model") << 0 << Panel::Controls{} << Panel::Controls{};
@@ -581,17 +573,17 @@ private slots:
         const Panel driver(window);
         QVERIFY(driver.widget()->isVisible());
 
-        const Panel::Controls ethernetAndUsb{Panel::EthernetAddress,     Panel::EthernetPort,
-                                         Panel::EthernetButton, Panel::UsbButton,
-                                         Panel::ComPorts,     Panel::RefreshPortsButton};
-        const Panel::Controls dataPorts{Panel::DataAddress,   Panel::Port232,
-                                    Panel::Port485, Panel::Button232,
-                                    Panel::Button485,  Panel::Abort232,
-                                    Panel::Abort485};
+        const Panel::Controls ethernetAndUsb{Panel::EthernetAddress, Panel::EthernetPort,
+                                             Panel::EthernetButton,  Panel::UsbButton,
+                                             Panel::ComPorts,        Panel::RefreshPortsButton};
+        const Panel::Controls dataPorts{Panel::DataAddress, Panel::Port232,  Panel::Port485, Panel::Button232,
+                                        Panel::Button485,   Panel::Abort232, Panel::Abort485};
         for (const Panel::Control control : ethernetAndUsb)
-            QVERIFY2(driver.control(control)->isEnabled() == (model == 1), qPrintable(Panel::nameOf(control)));
+            QVERIFY2(driver.control(control)->isEnabled() == (model == 1),
+                     qPrintable(Panel::nameOf(control)));
         for (const Panel::Control control : dataPorts)
-            QVERIFY2(driver.control(control)->isEnabled() == (model == 2), qPrintable(Panel::nameOf(control)));
+            QVERIFY2(driver.control(control)->isEnabled() == (model == 2),
+                     qPrintable(Panel::nameOf(control)));
     }
 };
 

@@ -112,36 +112,32 @@ const QByteArray GsmRecord =
     "1,502,4,7,2,2,9,100,1230,2000,5,2,5000,120,1,503,3,8,1,1,5,16,400,1000,7,0,300,180,myAPN.example,1";
 
 // The page after EthRecord; GsmRecord adds GsmFields.
-const Edits CommonFields{
-    {Setting::Enable, Port::Rs485, "1"},
-    {Setting::TcpPort, Port::Rs485, "502"},
-    {Setting::Mode, Port::Rs485, "4"},
-    {Setting::DataBits, Port::Rs485, "0"},
-    {Setting::Parity, Port::Rs485, "2"},
-    {Setting::StopBits, Port::Rs485, "1"},
-    {Setting::Baud, Port::Rs485, "9"},
-    {Setting::SilentInterval, Port::Rs485, "1230"},
-    {Setting::ModbusTimeout, Port::Rs485, "2000"},
-    {Setting::EthTimeout, Port::Rs485, "5"},
-    {Setting::Enable, Port::Rs232, "1"},
-    {Setting::TcpPort, Port::Rs232, "503"},
-    {Setting::Mode, Port::Rs232, "3"},
-    {Setting::DataBits, Port::Rs232, "1"},
-    {Setting::Parity, Port::Rs232, "1"},
-    {Setting::StopBits, Port::Rs232, "0"},
-    {Setting::Baud, Port::Rs232, "5"},
-    {Setting::SilentInterval, Port::Rs232, "16"},
-    {Setting::ModbusTimeout, Port::Rs232, "1000"},
-    {Setting::EthTimeout, Port::Rs232, "7"},
-    {Setting::InfoResponse, Port::Rs485, "1"}};
+const Edits CommonFields{{Setting::Enable, Port::Rs485, "1"},
+                         {Setting::TcpPort, Port::Rs485, "502"},
+                         {Setting::Mode, Port::Rs485, "4"},
+                         {Setting::DataBits, Port::Rs485, "0"},
+                         {Setting::Parity, Port::Rs485, "2"},
+                         {Setting::StopBits, Port::Rs485, "1"},
+                         {Setting::Baud, Port::Rs485, "9"},
+                         {Setting::SilentInterval, Port::Rs485, "1230"},
+                         {Setting::ModbusTimeout, Port::Rs485, "2000"},
+                         {Setting::EthTimeout, Port::Rs485, "5"},
+                         {Setting::Enable, Port::Rs232, "1"},
+                         {Setting::TcpPort, Port::Rs232, "503"},
+                         {Setting::Mode, Port::Rs232, "3"},
+                         {Setting::DataBits, Port::Rs232, "1"},
+                         {Setting::Parity, Port::Rs232, "1"},
+                         {Setting::StopBits, Port::Rs232, "0"},
+                         {Setting::Baud, Port::Rs232, "5"},
+                         {Setting::SilentInterval, Port::Rs232, "16"},
+                         {Setting::ModbusTimeout, Port::Rs232, "1000"},
+                         {Setting::EthTimeout, Port::Rs232, "7"},
+                         {Setting::InfoResponse, Port::Rs485, "1"}};
 // The APN holds the keyword "APN": the reply is still a port record.
 const Edits GsmFields{
-    {Setting::RetryCount, Port::Rs485, "2"},
-    {Setting::CommandInterval, Port::Rs485, "5"},
-    {Setting::PingInterval, Port::Rs485, "2"},
-    {Setting::RetryCount, Port::Rs232, "0"},
-    {Setting::CommandInterval, Port::Rs232, "300"},
-    {Setting::PingInterval, Port::Rs232, "3"},
+    {Setting::RetryCount, Port::Rs485, "2"},        {Setting::CommandInterval, Port::Rs485, "5"},
+    {Setting::PingInterval, Port::Rs485, "2"},      {Setting::RetryCount, Port::Rs232, "0"},
+    {Setting::CommandInterval, Port::Rs232, "300"}, {Setting::PingInterval, Port::Rs232, "3"},
     {Setting::Apn, Port::Rs485, "myAPN.example"}};
 
 QByteArray gsmRecord(int retry, int interval, int ping)
@@ -361,7 +357,7 @@ private slots:
         feed(page, record(before));
         feed(page, record(after));
         verifyWidgets(page, Edits{{Setting::Enable, Port::Rs485, QString::number(after)},
-                             {Setting::Enable, Port::Rs232, QString::number(after)}});
+                                  {Setting::Enable, Port::Rs232, QString::number(after)}});
         QCoreApplication::processEvents();
         QVERIFY(answerer.seen().isEmpty());
 
@@ -479,20 +475,15 @@ private slots:
 
         // Skipped: 485 enable 2, mode 5, stop bits 3, baud 12, 7 ms; 232 data bits 9,
         // 130 characters; info response 2. Everything else is applied.
-        const Edits expected = CommonFields + Edits{
-            {Setting::TcpPort, Port::Rs485, "602"},
-            {Setting::DataBits, Port::Rs485, "1"},
-            {Setting::Parity, Port::Rs485, "1"},
-            {Setting::ModbusTimeout, Port::Rs485, "3000"},
-            {Setting::EthTimeout, Port::Rs485, "6"},
-            {Setting::Enable, Port::Rs232, "0"},
-            {Setting::TcpPort, Port::Rs232, "603"},
-            {Setting::Mode, Port::Rs232, "0"},
-            {Setting::Parity, Port::Rs232, "2"},
-            {Setting::StopBits, Port::Rs232, "1"},
-            {Setting::Baud, Port::Rs232, "8"},
-            {Setting::ModbusTimeout, Port::Rs232, "1500"},
-            {Setting::EthTimeout, Port::Rs232, "8"}};
+        const Edits expected =
+            CommonFields +
+            Edits{{Setting::TcpPort, Port::Rs485, "602"},  {Setting::DataBits, Port::Rs485, "1"},
+                  {Setting::Parity, Port::Rs485, "1"},     {Setting::ModbusTimeout, Port::Rs485, "3000"},
+                  {Setting::EthTimeout, Port::Rs485, "6"}, {Setting::Enable, Port::Rs232, "0"},
+                  {Setting::TcpPort, Port::Rs232, "603"},  {Setting::Mode, Port::Rs232, "0"},
+                  {Setting::Parity, Port::Rs232, "2"},     {Setting::StopBits, Port::Rs232, "1"},
+                  {Setting::Baud, Port::Rs232, "8"},       {Setting::ModbusTimeout, Port::Rs232, "1500"},
+                  {Setting::EthTimeout, Port::Rs232, "8"}};
         verifyWidgets(page, expected);
         QCOMPARE(statusSpy.count(), 1);
         QCOMPARE(statusSpy.at(0).at(0).toString(),

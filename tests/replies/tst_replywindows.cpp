@@ -277,11 +277,9 @@ private slots:
             << NetworkWindow::Address << QStringLiteral("192.168.1") << "IP Address";
         QTest::newRow("octet 256") << NetworkWindow::SubnetMask << QStringLiteral("255.256.0.0")
                                    << "Subnet Mask";
-        QTest::newRow("comma") << NetworkWindow::Gateway << QStringLiteral("10,0.0.1")
-                               << "Default Gateway";
+        QTest::newRow("comma") << NetworkWindow::Gateway << QStringLiteral("10,0.0.1") << "Default Gateway";
         QTest::newRow("empty") << NetworkWindow::Dns1 << QString() << "DNS-1 Address";
-        QTest::newRow("five octets") << NetworkWindow::Dns2 << QStringLiteral("8.8.4.4.4")
-                                     << "DNS-2 Address";
+        QTest::newRow("five octets") << NetworkWindow::Dns2 << QStringLiteral("8.8.4.4.4") << "DNS-2 Address";
     }
     void applyRefusesWhatIsNotAnAddress()
     {

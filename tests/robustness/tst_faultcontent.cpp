@@ -54,23 +54,30 @@ private slots:
         QTest::addColumn<int>("shown"); // -1: the widget keeps what it showed
         QTest::addColumn<QString>("skipped");
 
-        QTest::newRow("sign") << 6 << QByteArray("+7") << Control{Setting::Baud, Port::Rs485} << 7 << QString();
-        QTest::newRow("leading zeros") << 3 << QByteArray("0007") << Control{Setting::DataBits, Port::Rs485} << 0 << QString();
-        QTest::newRow("empty field reads as 0") << 6 << QByteArray() << Control{Setting::Baud, Port::Rs485} << 0 << QString();
+        QTest::newRow("sign") << 6 << QByteArray("+7") << Control{Setting::Baud, Port::Rs485} << 7
+                              << QString();
+        QTest::newRow("leading zeros")
+            << 3 << QByteArray("0007") << Control{Setting::DataBits, Port::Rs485} << 0 << QString();
+        QTest::newRow("empty field reads as 0")
+            << 6 << QByteArray() << Control{Setting::Baud, Port::Rs485} << 0 << QString();
         QTest::newRow("hexadecimal reads as 0")
             << 6 << QByteArray("0x5") << Control{Setting::Baud, Port::Rs485} << 0 << QString();
         QTest::newRow("blank before the digits reads as 0")
             << 17 << QByteArray(" 5") << Control{Setting::Baud, Port::Rs232} << 0 << QString();
-        QTest::newRow("negative") << 6 << QByteArray("-1") << Control{Setting::Baud, Port::Rs485} << -1 << "485BAUD=-1";
-        QTest::newRow("above the range") << 2 << QByteArray("5") << Control{Setting::Mode, Port::Rs485} << -1 << "485MOD=5";
+        QTest::newRow("negative") << 6 << QByteArray("-1") << Control{Setting::Baud, Port::Rs485} << -1
+                                  << "485BAUD=-1";
+        QTest::newRow("above the range")
+            << 2 << QByteArray("5") << Control{Setting::Mode, Port::Rs485} << -1 << "485MOD=5";
         QTest::newRow("a baud rate instead of its index")
             << 17 << QByteArray("9600") << Control{Setting::Baud, Port::Rs232} << -1 << "232BAUD=9600";
         QTest::newRow("beyond 32 bits")
-            << 5 << QByteArray("4294967298") << Control{Setting::StopBits, Port::Rs485} << -1 << "485STPB=4294967298";
+            << 5 << QByteArray("4294967298") << Control{Setting::StopBits, Port::Rs485} << -1
+            << "485STPB=4294967298";
         QTest::newRow("beyond 32 bits, negative, reads as 0")
             << 17 << QByteArray("-2147483649") << Control{Setting::Baud, Port::Rs232} << 0 << QString();
         QTest::newRow("largest 32-bit number as a TCP port")
-            << 1 << QByteArray("2147483647") << Control{Setting::Baud, Port::Rs485} << 8 << "485PORT=2147483647";
+            << 1 << QByteArray("2147483647") << Control{Setting::Baud, Port::Rs485} << 8
+            << "485PORT=2147483647";
         QTest::newRow("info response 2")
             << 22 << QByteArray("2") << Control{Setting::Baud, Port::Rs485} << 8 << "INFORESPONSE=2";
     }
@@ -178,8 +185,7 @@ private slots:
                                  bytes("+READ_NETWORKCFG=00:1E\xff,1,10,0,\0,1,255,255,255,0,10,0,0,254,"
                                        "8,8,8,8,8,8,4,4\r\n"));
         QTRY_COMPARE(mac->text(), QStringLiteral("00:1E") + bad);
-        QCOMPARE(NetworkWindow(*network).entry(NetworkWindow::Address)->text(),
-                 QStringLiteral("10.0."));
+        QCOMPARE(NetworkWindow(*network).entry(NetworkWindow::Address)->text(), QStringLiteral("10.0."));
         network->close();
         QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
         QCOMPARE(ethernet.device->received(ethernet.endpoint), (Frames{ReadAll, ReadNetwork}));
@@ -189,8 +195,7 @@ private slots:
         QVERIFY(gsm.ready);
         gsm.device->sendRaw(gsm.endpoint, portRecord(withValue(OddGsmValues, 28, bytes("inter\xffnet\0x"))));
         QTRY_COMPARE(gsm.tool.page.index(Setting::Baud, Port::Rs485), 8);
-        QCOMPARE(gsm.tool.page.apn()->text(),
-                 QStringLiteral("inter") + bad + QStringLiteral("net"));
+        QCOMPARE(gsm.tool.page.apn()->text(), QStringLiteral("inter") + bad + QStringLiteral("net"));
         QCOMPARE(gsm.tool.errorTexts(), QStringList());
         QCOMPARE(gsm.device->received(gsm.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
@@ -297,8 +302,7 @@ private slots:
                           "+READ_NETWORKCFG=AA:BB,1,10,0,0,9,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4\r\n");
         QTRY_COMPARE(NetworkWindow(*network).entry(NetworkWindow::MacAddress)->text(),
                      QStringLiteral("AA:BB"));
-        QCOMPARE(NetworkWindow(*network).entry(NetworkWindow::Address)->text(),
-                 QStringLiteral("10.0.0.9"));
+        QCOMPARE(NetworkWindow(*network).entry(NetworkWindow::Address)->text(), QStringLiteral("10.0.0.9"));
         network->close();
         QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
         QCOMPARE(s.tool.errorTexts(), QStringList());

@@ -207,8 +207,7 @@ private slots:
         if (isDataPort(route))
             QTRY_COMPARE(s.tool.statusCount(QStringLiteral("Ping -> OK")), 3);
         else
-            QCOMPARE(s.tool.panel.entry(Panel::CurrentAddress)->text(),
-                     QStringLiteral("192.168.1.100"));
+            QCOMPARE(s.tool.panel.entry(Panel::CurrentAddress)->text(), QStringLiteral("192.168.1.100"));
 
         QCOMPARE(s.tool.errorTexts(), QStringList());
         const QByteArray pingOrAddress = isDataPort(route) ? "AT+PING\r\n" : "AT+CURRENT_IP\r\n";

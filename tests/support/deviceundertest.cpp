@@ -14,7 +14,7 @@ static quint16 portFromEnvironment(const char *name)
     bool ok = false;
     const int port = qEnvironmentVariableIntValue(name, &ok);
     if (!ok || port <= 0 || port > 65535)
-        qFatal("%s names no TCP port", name);
+        qFatal("%s names no TCP port (the script that starts the simulator sets it)", name);
     return quint16(port);
 }
 
@@ -60,7 +60,9 @@ bool SimulatorProcess::start(const QString &program, const Options &options, QSt
     }
     static const QRegularExpression tcpLine(QStringLiteral("^(config-service|rs232|rs485) ([^ ]+):(\\d+)$"));
     static const QRegularExpression usbLine(QStringLiteral("^usb (\\S+)$"));
-    const auto complete = [&] { return m_address.hasTcpPorts() && (!options.usb || !m_address.usbPath.isEmpty()); };
+    const auto complete = [&] {
+        return m_address.hasTcpPorts() && (!options.usb || !m_address.usbPath.isEmpty());
+    };
     QElapsedTimer clock;
     clock.start();
     while (!complete() && clock.elapsed() < 10000) {

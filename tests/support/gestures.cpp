@@ -108,8 +108,10 @@ void Page::edit(const Edit &edit)
             return;
         }
         chooseByKeys(combo, index);
-        QVERIFY2(combo->currentIndex() == index,
-                 qPrintable(QStringLiteral("%1 stays at %2, not %3").arg(name).arg(combo->currentIndex()).arg(index)));
+        QVERIFY2(
+            combo->currentIndex() == index,
+            qPrintable(
+                QStringLiteral("%1 stays at %2, not %3").arg(name).arg(combo->currentIndex()).arg(index)));
     } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {
         if (check->isChecked() != (edit.value == QLatin1String("1")))
             QTest::keyClick(check, Qt::Key_Space);

@@ -39,7 +39,8 @@ QLineEdit *NetworkWindow::entry(Entry entry) const
 QLabel *NetworkWindow::caption(Entry entry) const
 {
     // Each entry's caption has the entry's name with "label_" for "lineEdit_".
-    return child<QLabel>(m_window, nameOf(entry).replace(QLatin1String("lineEdit_"), QLatin1String("label_")));
+    return child<QLabel>(m_window,
+                         nameOf(entry).replace(QLatin1String("lineEdit_"), QLatin1String("label_")));
 }
 
 QString NetworkWindow::text(Entry entry) const

@@ -75,8 +75,9 @@ QString Page::nameOf(Setting setting, Port port)
 Controls Page::serialSettings(Port port, bool withTcpPort)
 {
     Controls controls;
-    for (Setting setting : {Setting::EthTimeout, Setting::ModbusTimeout, Setting::SilentInterval, Setting::Mode,
-                            Setting::DataBits, Setting::Parity, Setting::StopBits, Setting::Baud})
+    for (Setting setting :
+         {Setting::EthTimeout, Setting::ModbusTimeout, Setting::SilentInterval, Setting::Mode,
+          Setting::DataBits, Setting::Parity, Setting::StopBits, Setting::Baud})
         controls << Control{setting, port};
     if (withTcpPort)
         controls << Control{Setting::TcpPort, port};
@@ -89,8 +90,9 @@ Controls Page::gsmValues(Port port)
 }
 
 Page::Page(QWidget &pageOrWindow)
-    : m_page(qobject_cast<TransparentConfig *>(&pageOrWindow) ? static_cast<TransparentConfig *>(&pageOrWindow)
-                                                              : pageOrWindow.findChild<TransparentConfig *>())
+    : m_page(qobject_cast<TransparentConfig *>(&pageOrWindow)
+                 ? static_cast<TransparentConfig *>(&pageOrWindow)
+                 : pageOrWindow.findChild<TransparentConfig *>())
 {
     if (!m_page)
         missingWidget(pageOrWindow, QStringLiteral("configuration page"));

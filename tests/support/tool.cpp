@@ -172,8 +172,8 @@ bool Tool::sawRouteUp() const
 
 bool Tool::commandsEnabled(bool restart, bool info, bool ping) const
 {
-    return action(Command::Restart)->isEnabled() == restart && action(Command::GetInfo)->isEnabled() == info &&
-           action(Command::Ping)->isEnabled() == ping;
+    return action(Command::Restart)->isEnabled() == restart &&
+           action(Command::GetInfo)->isEnabled() == info && action(Command::Ping)->isEnabled() == ping;
 }
 
 bool Tool::modelActionsEnabled() const

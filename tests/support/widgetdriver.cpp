@@ -1,6 +1,5 @@
 #include "widgetdriver.h"
 
-
 namespace Driver {
 
 void missingWidget(const QObject &root, const QString &name)

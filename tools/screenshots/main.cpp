@@ -58,7 +58,8 @@ QTextStream &errs()
 class Shooter : public QObject
 {
 public:
-    Shooter(const QString &outDir, const Driver::DeviceAddress &endpoints) : m_outDir(outDir), m_endpoints(endpoints)
+    Shooter(const QString &outDir, const Driver::DeviceAddress &endpoints)
+        : m_outDir(outDir), m_endpoints(endpoints)
     {
         // Modal boxes run their own event loop; this timer keeps running in it,
         // takes the picture of the box that a step asked for and answers every
@@ -230,8 +231,9 @@ private:
         if (!waitFor("the filled network window",
                      [&network] {
                          network = topLevel<StaticIpConfig>();
-                         return network &&
-                                !Driver::NetworkWindow(*network).text(Driver::NetworkWindow::MacAddress).isEmpty();
+                         return network && !Driver::NetworkWindow(*network)
+                                                .text(Driver::NetworkWindow::MacAddress)
+                                                .isEmpty();
                      },
                      10000, {name}))
             return;

@@ -38,9 +38,9 @@ private slots:
     {
         // e2e.sh names the simulator's ports; run without it, the program ends
         // naming the variable.
-        m_device = KnownDevice::fromEnvironment("TELVOR_E2E_CONFIG_PORT", "TELVOR_E2E_PORT232",
-                                                "TELVOR_E2E_PORT485")
-                       .address();
+        m_device =
+            KnownDevice::fromEnvironment("TELVOR_E2E_CONFIG_PORT", "TELVOR_E2E_PORT232", "TELVOR_E2E_PORT485")
+                .address();
         TestSupport::clearSettings();
     }
 
