@@ -21,7 +21,10 @@
 
 #include "benchdevice.h"
 #include "devicemodel.h"
+#include "page.h"
+#include "panel.h"
 #include "telvorconfigurator.h"
+#include "tool.h"
 #include "transparentconfig.h"
 
 #include <QAbstractButton>
@@ -60,20 +63,14 @@ struct Sample
     double firstReadDelayUs = 0; // data port only
 };
 
-template <class T> T *child(QObject *parent, const char *name)
-{
-    T *object = parent->findChild<T *>(QLatin1String(name));
-    if (!object)
-        Bench::fail(QStringLiteral("no object %1").arg(QLatin1String(name)));
-    return object;
-}
-
+// The simulated device and the main window, the window driven through the
+// drivers of tests/support.
 class Rig
 {
 public:
     Rig(devsim::DeviceSimulator &device, TelvorConfigurator &window)
-        : m_device(device), m_page(window.findChild<TransparentConfig *>()),
-          m_infoResponse(child<QCheckBox>(&window, "checkBox_InfoResponse"))
+        : m_device(device), m_page(Driver::Page(window).widget()),
+          m_infoResponse(Driver::Page(window).infoResponse())
     {
     }
 
@@ -266,18 +263,19 @@ int main(int argc, char *argv[])
         Bench::fail(QStringLiteral("the main window was not exposed"));
     Rig rig(device, window);
 
-    child<QLineEdit>(&window, "lineEdit_ServerIp")->setText(Loopback);
-    child<QLineEdit>(&window, "lineEdit_ServerPort")->setText(QString::number(device.configPort()));
+    Driver::Panel panel(window);
+    panel.entry(Driver::Panel::EthernetAddress)->setText(Loopback);
+    panel.entry(Driver::Panel::EthernetPort)->setText(QString::number(device.configPort()));
     const Route ethernet{QStringLiteral("ETHERNET"), devsim::Endpoint::ConfigService, EthernetInfoResponse,
-                         child<QAbstractButton>(&window, "pushButton_TcpConnect")};
+                         panel.button(Driver::Panel::EthernetButton)};
     const Series ethernetSeries = run(rig, ethernet, device.configPort(), ethernetRuns, false);
 
     // The data ports belong to the GSM modem's panel.
-    child<QAction>(&window, "actionGSM_Modem")->trigger();
-    child<QLineEdit>(&window, "lineEdit_TcpServerIp")->setText(Loopback);
-    child<QLineEdit>(&window, "lineEdit_ServerPort232")->setText(QString::number(device.port232()));
+    Driver::commandAction(window, Driver::Command::GsmModel)->trigger();
+    panel.entry(Driver::Panel::DataAddress)->setText(Loopback);
+    panel.entry(Driver::Panel::Port232)->setText(QString::number(device.port232()));
     const Route rs232{QStringLiteral("RS-232"), devsim::Endpoint::Rs232, GsmInfoResponse,
-                      child<QAbstractButton>(&window, "pushButton_232Connect")};
+                      panel.button(Driver::Panel::Button232)};
     const Series rs232Series = run(rig, rs232, device.port232(), dataPortRuns, true);
 
     Bench::Table table;

@@ -45,8 +45,14 @@
 
 #include "benchsupport.h"
 
+#include "chooser.h"
 #include "devicechoose.h"
 #include "devinfo.h"
+#include "infowindow.h"
+#include "mainwindow.h"
+#include "networkwindow.h"
+#include "page.h"
+#include "panel.h"
 #include "staticipconfig.h"
 #include "telvorconfigurator.h"
 #include "transparentconfig.h"
@@ -74,14 +80,6 @@ void say(const QString &line)
 {
     std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
-}
-
-template <class T> T *child(QObject *parent, const char *name)
-{
-    T *object = parent->findChild<T *>(QLatin1String(name));
-    if (!object)
-        Bench::fail(QStringLiteral("no object %1").arg(QLatin1String(name)));
-    return object;
 }
 
 template <class T> QList<T *> windowsOf()
@@ -133,19 +131,20 @@ void closeWindows()
 
 StaticIpConfig *openNetworkWindow(TelvorConfigurator &window)
 {
-    child<QAbstractButton>(&window, "pushButton_StaticIPConfig")->click();
+    Driver::Page(window).openNetworkWindow();
     StaticIpConfig *network = nullptr;
     step(QStringLiteral("the network window filled"), [&] {
         const QList<StaticIpConfig *> open = windowsOf<StaticIpConfig>();
         network = open.size() == 1 ? open.first() : nullptr;
-        return network && exposed(network) && !child<QLineEdit>(network, "lineEdit_IpAddr")->text().isEmpty();
+        return network && exposed(network) &&
+               !Driver::NetworkWindow(*network).text(Driver::NetworkWindow::Address).isEmpty();
     });
     return network;
 }
 
 void openInformationWindows(TelvorConfigurator &window, int count)
 {
-    QAction *getInfo = child<QAction>(&window, "actionGET_INFO");
+    QAction *getInfo = Driver::commandAction(window, Driver::Command::GetInfo);
     for (int i = 0; i < count; ++i)
         getInfo->trigger();
     step(QStringLiteral("%1 information windows filled").arg(count), [count] {
@@ -153,7 +152,7 @@ void openInformationWindows(TelvorConfigurator &window, int count)
         if (open.size() != count)
             return false;
         for (DevInfo *info : open) {
-            if (!exposed(info) || child<QLineEdit>(info, "lineEdit_SerialNum")->text().isEmpty())
+            if (!exposed(info) || Driver::InfoWindow(*info).entry(0)->text().isEmpty())
                 return false;
         }
         return true;
@@ -190,9 +189,10 @@ private:
 
 void connectEthernet(TelvorConfigurator &window, TransparentConfig *page, quint16 port)
 {
-    child<QLineEdit>(&window, "lineEdit_ServerIp")->setText(QStringLiteral("127.0.0.1"));
-    child<QLineEdit>(&window, "lineEdit_ServerPort")->setText(QString::number(port));
-    child<QAbstractButton>(&window, "pushButton_TcpConnect")->click();
+    const Driver::Panel panel(window);
+    panel.entry(Driver::Panel::EthernetAddress)->setText(QStringLiteral("127.0.0.1"));
+    panel.entry(Driver::Panel::EthernetPort)->setText(QString::number(port));
+    panel.button(Driver::Panel::EthernetButton)->click();
     // The page is enabled by the first answer, in the same call that applies it.
     step(QStringLiteral("connecting and reading the port record"), [page] { return page->isEnabled(); });
 }
@@ -286,8 +286,9 @@ int main(int argc, char *argv[])
                 .arg(qint64(Bench::processCpuMicroseconds())));
 
         // "Devam Et" with the Ethernet Modem chosen.
-        child<QComboBox>(&chooser, "comboBox_ChooseDevice")->setCurrentIndex(1);
-        child<QAbstractButton>(&chooser, "pushButton_Login")->click();
+        Driver::Chooser start(chooser);
+        start.chooseModel(1);
+        start.pressContinue();
         const QList<TelvorConfigurator *> windows = windowsOf<TelvorConfigurator>();
         if (windows.size() != 1 || !windows.first()->isVisible())
             Bench::fail(QStringLiteral("\"Devam Et\" did not show one main window"));

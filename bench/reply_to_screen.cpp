@@ -18,8 +18,10 @@
 #include "benchsupport.h"
 
 #include "commsettings.h"
-#include "staticipconfig.h"
 #include "devicemodel.h"
+#include "networkwindow.h"
+#include "page.h"
+#include "staticipconfig.h"
 #include "telvorconfigurator.h"
 #include "transparentconfig.h"
 
@@ -78,14 +80,6 @@ const QByteArray DeviceError = QByteArrayLiteral("+ERR=5\r\n");
 // The GSM record without its leading "+": refused by the frame check.
 const QByteArray NotAReply = GsmRecordA.mid(1);
 
-template <class T> T *child(QWidget *parent, const char *name)
-{
-    T *widget = parent->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        Bench::fail(QStringLiteral("no widget %1").arg(QLatin1String(name)));
-    return widget;
-}
-
 // Counts the events of one type a single object receives (an event filter
 // on that object alone, so that no other event pays for it).
 class EventTally : public QObject
@@ -110,19 +104,20 @@ private:
 // widgets against the values typed into reply A.
 void checkApplied(const Case &c, TelvorConfigurator &window, StaticIpConfig &network)
 {
+    using Driver::Port;
+    using Driver::Setting;
     bool ok = true;
     if (c.a == GsmRecordA || c.a == EthernetRecordA) {
-        ok = child<QSpinBox>(&window, "spinBox_Port_485")->value() == 10502 &&
-             child<QSpinBox>(&window, "spinBox_Port_232")->value() == 10503 &&
-             child<QComboBox>(&window, "comboBox_Baud_485")->currentIndex() == 7 &&
-             child<QComboBox>(&window, "comboBox_Mod_232")->currentIndex() == 4 &&
-             child<QCheckBox>(&window, "checkBox_InfoResponse")->isChecked();
+        const Driver::Page page(window);
+        ok = page.value(Setting::TcpPort, Port::Rs485) == 10502 &&
+             page.value(Setting::TcpPort, Port::Rs232) == 10503 && page.baud(Port::Rs485) == 7 &&
+             page.index(Setting::Mode, Port::Rs232) == 4 && page.infoResponse()->isChecked();
         if (c.a == GsmRecordA)
-            ok = ok &&
-                 child<QLineEdit>(&window, "lineEdit_APN")->text() == QLatin1String("iot.telvor.example");
+            ok = ok && page.apn()->text() == QLatin1String("iot.telvor.example");
     } else if (c.a == NetworkRecordA) {
-        ok = child<QLineEdit>(&network, "lineEdit_IpAddr")->text() == QLatin1String("192.168.1.100") &&
-             child<QLineEdit>(&network, "lineEdit_DNS2_Addr")->text() == QLatin1String("8.8.4.4");
+        const Driver::NetworkWindow driver(network);
+        ok = driver.text(Driver::NetworkWindow::Address) == QLatin1String("192.168.1.100") &&
+             driver.text(Driver::NetworkWindow::Dns2) == QLatin1String("8.8.4.4");
     } else if (c.a == Acknowledgement) {
         ok = window.statusBar()->currentMessage() == QLatin1String("Successfully written");
     } else if (c.a == DeviceError) {
@@ -151,9 +146,7 @@ int main(int argc, char *argv[])
     window.show();
     if (!Bench::waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }))
         Bench::fail(QStringLiteral("the main window was not exposed"));
-    auto *page = window.findChild<TransparentConfig *>();
-    if (!page)
-        Bench::fail(QStringLiteral("the main window has no configuration page"));
+    auto *page = Driver::Page(window).widget();
     page->setEnabled(true);
 
     StaticIpConfig network(CommSettings::TCP);

@@ -9,8 +9,6 @@
 
 namespace DeviceTest {
 
-const QString Loopback = QStringLiteral("127.0.0.1");
-
 const QByteArray ReadAll = QByteArrayLiteral("AT+READALL\r\n");
 const QByteArray ReadNetwork = QByteArrayLiteral("AT+READ_NETWORKCFG\r\n");
 const QByteArray ReadInfo = QByteArrayLiteral("AT+DEVINFO\r\n");
@@ -34,13 +32,6 @@ namespace {
 const int Baud485Position = 6;
 const QByteArray MarkedBaudIndex = "2";
 
-const char *const InfoEntries[] = {
-    "lineEdit_SerialNum",        "lineEdit_MacAddr",           "lineEdit_ProductType",
-    "lineEdit_ProductSubType",   "lineEdit_VersionMajorApp",   "lineEdit_VersionMinorApp",
-    "lineEdit_BoardType",        "lineEdit_VersionMajorBoard", "lineEdit_VersionMinorBoard",
-    "lineEdit_VersionParameter",
-};
-
 } // namespace
 
 const QByteArray &oddValuesFor(CommSettings::eRoute_t route)
@@ -62,10 +53,7 @@ QByteArray withValue(const QByteArray &values, int position, const QByteArray &v
 
 QStringList infoTexts(const DevInfo &window)
 {
-    QStringList texts;
-    for (const char *name : InfoEntries)
-        texts << window.findChild<QLineEdit *>(QLatin1String(name))->text();
-    return texts;
+    return InfoWindow(window).texts();
 }
 
 void addRouteRows(const char *what)
@@ -81,7 +69,7 @@ void addRouteRows(const char *what)
 
 eDeviceModel_t modelFor(CommSettings::eRoute_t route)
 {
-    return isDataPort(route) ? eGsmModem : eEthernetModem;
+    return Tool::modelFor(route);
 }
 
 bool isDataPort(CommSettings::eRoute_t route)
@@ -131,14 +119,24 @@ QString disconnectedText(CommSettings::eRoute_t route)
     }
 }
 
-std::unique_ptr<devsim::DeviceSimulator> startDevice(const devsim::Faults &faults, Record record)
+DeviceAddress SimulatedDevice::address() const
+{
+    DeviceAddress address;
+    address.configPort = configPort();
+    address.port232 = port232();
+    address.port485 = port485();
+    address.usbPath = usbPath();
+    return address;
+}
+
+std::unique_ptr<SimulatedDevice> startDevice(const devsim::Faults &faults, Record record)
 {
     devsim::DeviceSimulator::Options options;
     options.model = devsim::Model::Both;
     options.usb = true;
     options.restartMs = 300;
     options.faults = faults;
-    auto device = std::make_unique<devsim::DeviceSimulator>(options);
+    auto device = std::make_unique<SimulatedDevice>(options);
     QString error;
     if (!device->start(&error)) {
         qWarning("The simulated device does not start: %s", qPrintable(error));

@@ -2,16 +2,21 @@
 
 // What the end-to-end device tests share: a simulated device on loopback (TCP)
 // and a pseudo-terminal (USB) with its fault switches, the real main window
-// driven as a user drives it (Tool, in tool.h), the facts the tests know about
-// each route, and the records and request frames they type out.
+// driven as a user drives it (Tool, in tests/support), the facts the tests know
+// about each route, and the records and request frames they type out.
 //
 // Every simulated device is started by startDevice; a test never builds one
-// itself, so that the device can later come from elsewhere (a simulator that
-// runs beside the test program) by changing that one function.
+// itself. It is a device under test for the drivers (deviceundertest.h), like
+// a simulator that runs beside the test program.
 
 #include "commsettings.h"
 #include "devicemodel.h"
 #include "devicesimulator.h"
+#include "deviceundertest.h"
+#include "infowindow.h"
+#include "networkwindow.h"
+#include "page.h"
+#include "panel.h"
 #include "tool.h"
 
 #include <QApplication>
@@ -32,10 +37,9 @@ class QTcpSocket;
 
 namespace DeviceTest {
 
+using namespace Driver;
 using devsim::Endpoint;
 using Frames = QList<QByteArray>;
-
-extern const QString Loopback; // "127.0.0.1"
 
 // Request frames, CR LF included. READALL is the first request of every route.
 extern const QByteArray ReadAll;
@@ -83,12 +87,22 @@ QString receiveError(CommSettings::eRoute_t route, const QString &errorName);
 // The text a socket route shows when its connection ends.
 QString disconnectedText(CommSettings::eRoute_t route);
 
+// The simulated device inside the test program, as a device under test.
+class SimulatedDevice : public devsim::DeviceSimulator, public DeviceUnderTest
+{
+    Q_OBJECT
+
+public:
+    using devsim::DeviceSimulator::DeviceSimulator;
+    DeviceAddress address() const override;
+};
+
 // The simulated device: all four endpoints, USB on a pseudo-terminal, and a
 // restart that takes 300 ms. With Record::Marked its RS-485 baud index is 2
 // (1200), a value the page never shows on its own, so that a test can see the
 // device's record arrive (Tool::waitForRecord).
-std::unique_ptr<devsim::DeviceSimulator> startDevice(const devsim::Faults &faults = {},
-                                                     Record record = Record::Marked);
+std::unique_ptr<SimulatedDevice> startDevice(const devsim::Faults &faults = {},
+                                             Record record = Record::Marked);
 
 // A simulated device and a tool connected to it over one route, with the
 // device's record on the page once ready.
@@ -97,7 +111,7 @@ struct Session
     explicit Session(CommSettings::eRoute_t route, const devsim::Faults &faults = {},
                      Record record = Record::Marked);
 
-    std::unique_ptr<devsim::DeviceSimulator> device;
+    std::unique_ptr<SimulatedDevice> device;
     const Endpoint endpoint;
     Tool tool;
     // The device started and its record filled the page.
@@ -135,19 +149,6 @@ quint16 closedPort();
 // The visible top-level windows of a class, such as "DevInfo" or "StaticIpConfig".
 QWidgetList visibleWindows(const char *className);
 
-// Top-level windows of type T that exist after pending deletions have run.
-template <class T> QList<T *> topLevel()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QList<T *> windows;
-    const QList<QWidget *> all = QApplication::topLevelWidgets();
-    for (QWidget *widget : all) {
-        if (auto *window = qobject_cast<T *>(widget))
-            windows << window;
-    }
-    return windows;
-}
-
 // Closes every top-level window of type T as the user does.
 template <class T> void closeAll()
 {
@@ -160,4 +161,3 @@ template <class T> void closeAll()
 QStringList lineEditTexts(const QWidget &window);
 
 } // namespace DeviceTest
-

@@ -1,8 +1,10 @@
 // The start window and the main window right after construction.
 
+#include "chooser.h"
 #include "devicechoose.h"
 #include "telvorconfigurator.h"
 #include "testsupport.h"
+#include "tool.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +14,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
+
+using namespace Driver;
 
 namespace {
 
@@ -54,9 +58,10 @@ private slots:
     {
         DeviceChoose chooser;
         chooser.show();
-        auto *combo = chooser.findChild<QComboBox *>("comboBox_ChooseDevice");
-        auto *login = chooser.findChild<QPushButton *>("pushButton_Login");
-        auto *cancel = chooser.findChild<QPushButton *>("pushButton_Cancel");
+        const Chooser driver(chooser);
+        auto *combo = driver.models();
+        auto *login = driver.continueButton();
+        auto *cancel = driver.cancelButton();
         QVERIFY(combo && login && cancel);
         QCOMPARE(chooser.windowTitle(), QStringLiteral("Corvanta"));
         QCOMPARE(combo->count(), 3);
@@ -69,7 +74,7 @@ private slots:
         QVERIFY(!login->isEnabled());
         QVERIFY(cancel->isEnabled());
 
-        auto *logo = chooser.findChild<QLabel *>("label_LoginPic");
+        auto *logo = driver.picture();
         QVERIFY(logo);
         QVERIFY(!logo->pixmap(Qt::ReturnByValue).isNull());
         QVERIFY(logo->pixmap(Qt::ReturnByValue).width() <= 161);
@@ -80,8 +85,9 @@ private slots:
     {
         DeviceChoose chooser;
         chooser.show();
-        auto *combo = chooser.findChild<QComboBox *>("comboBox_ChooseDevice");
-        auto *login = chooser.findChild<QPushButton *>("pushButton_Login");
+        const Chooser driver(chooser);
+        auto *combo = driver.models();
+        auto *login = driver.continueButton();
         for (int index : {1, 0, 2, 0}) {
             combo->setCurrentIndex(index);
             QCOMPARE(login->isEnabled(), index >= 1);
@@ -91,27 +97,25 @@ private slots:
     void continueOpensTheMainWindow_data()
     {
         QTest::addColumn<int>("model");
-        QTest::addColumn<QString>("checkedAction");
-        QTest::addColumn<QString>("uncheckedAction");
-        QTest::newRow("Ethernet Modem") << 1 << "actionEthernet_Modem"
-                                        << "actionGSM_Modem";
-        QTest::newRow("GSM Modem") << 2 << "actionGSM_Modem"
-                                   << "actionEthernet_Modem";
+        QTest::addColumn<Command>("checkedAction");
+        QTest::addColumn<Command>("uncheckedAction");
+        QTest::newRow("Ethernet Modem") << 1 << Command::EthernetModel << Command::GsmModel;
+        QTest::newRow("GSM Modem") << 2 << Command::GsmModel << Command::EthernetModel;
     }
 
     void continueOpensTheMainWindow()
     {
         QFETCH(int, model);
-        QFETCH(QString, checkedAction);
-        QFETCH(QString, uncheckedAction);
+        QFETCH(Command, checkedAction);
+        QFETCH(Command, uncheckedAction);
 
         auto *chooser = new DeviceChoose;
         chooser->show();
         QVERIFY(QTest::qWaitForWindowExposed(chooser));
-        chooser->findChild<QComboBox *>("comboBox_ChooseDevice")->setCurrentIndex(model);
+        Chooser(*chooser).chooseModel(model);
         // Clicked through the chooser's platform window, as a user clicks: the
         // window that delivers the click is the one the chooser lets go of.
-        const auto *login = chooser->findChild<QPushButton *>("pushButton_Login");
+        const auto *login = Chooser(*chooser).continueButton();
         QTest::mouseClick(chooser->windowHandle(), Qt::LeftButton, {},
                           login->mapTo(chooser, login->rect().center()));
 
@@ -123,17 +127,15 @@ private slots:
         QTRY_VERIFY(chooser->windowHandle() == nullptr);
         QVERIFY(window->isVisible());
         const QImage check = iconImage(QIcon(QStringLiteral(":/Button/Icons/apply.png")));
-        QCOMPARE(iconImage(window->findChild<QAction *>(checkedAction)->icon()), check);
-        QVERIFY(window->findChild<QAction *>(uncheckedAction)->icon().isNull());
+        QCOMPARE(iconImage(commandAction(*window, checkedAction)->icon()), check);
+        QVERIFY(commandAction(*window, uncheckedAction)->icon().isNull());
     }
 
     void cancelEndsTheEventLoopWithZero()
     {
         DeviceChoose chooser;
         chooser.show();
-        QTimer::singleShot(0, &chooser, [&chooser] {
-            QTest::mouseClick(chooser.findChild<QPushButton *>("pushButton_Cancel"), Qt::LeftButton);
-        });
+        QTimer::singleShot(0, &chooser, [&chooser] { click(Chooser(chooser).cancelButton()); });
         QTimer watchdog;
         watchdog.setSingleShot(true);
         connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(99); });
@@ -172,18 +174,22 @@ private slots:
         QCOMPARE(window.maximumSize(), QSize(585, 940));
         QVERIFY(!window.windowIcon().isNull());
 
-        for (const char *name : {"actionRESTART_DEVICE", "actionGET_INFO", "actionPING"})
-            QVERIFY2(!window.findChild<QAction *>(name)->isEnabled(), name);
-        for (const char *name : {"actionEthernet_Modem", "actionGSM_Modem"})
-            QVERIFY2(window.findChild<QAction *>(name)->isEnabled(), name);
+        for (const Command command : {Command::Restart, Command::GetInfo, Command::Ping}) {
+            const QAction *action = commandAction(window, command);
+            QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+        }
+        for (const Command command : {Command::EthernetModel, Command::GsmModel}) {
+            const QAction *action = commandAction(window, command);
+            QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
+        }
 
         auto *page = window.findChild<TransparentConfig *>();
         QVERIFY(page);
         QVERIFY(!page->isEnabled());
 
         const QImage check = iconImage(QIcon(QStringLiteral(":/Button/Icons/apply.png")));
-        auto *ethernet = window.findChild<QAction *>("actionEthernet_Modem");
-        auto *gsm = window.findChild<QAction *>("actionGSM_Modem");
+        auto *ethernet = commandAction(window, Command::EthernetModel);
+        auto *gsm = commandAction(window, Command::GsmModel);
         QCOMPARE(!ethernet->icon().isNull() && iconImage(ethernet->icon()) == check, model == 1);
         QCOMPARE(!gsm->icon().isNull() && iconImage(gsm->icon()) == check, model == 2);
 
@@ -195,8 +201,8 @@ private slots:
     void menusAndActions()
     {
         TelvorConfigurator window(nullptr, 1);
-        auto *commands = window.findChild<QMenu *>("menuDeviceCommands");
-        auto *select = window.findChild<QMenu *>("menuDevice_Select");
+        auto *commands = menu(window, Menu::DeviceCommands);
+        auto *select = menu(window, Menu::DeviceSelect);
         QVERIFY(commands && select);
         QCOMPARE(commands->title(), QStringLiteral("Device Commands"));
         QCOMPARE(select->title(), QStringLiteral("Device Select"));
@@ -218,8 +224,8 @@ private slots:
     void checkIconFollowsTheModelMenu()
     {
         TelvorConfigurator window(nullptr, 1);
-        auto *ethernet = window.findChild<QAction *>("actionEthernet_Modem");
-        auto *gsm = window.findChild<QAction *>("actionGSM_Modem");
+        auto *ethernet = commandAction(window, Command::EthernetModel);
+        auto *gsm = commandAction(window, Command::GsmModel);
         const QImage check = iconImage(QIcon(QStringLiteral(":/Button/Icons/apply.png")));
 
         gsm->trigger();

@@ -22,10 +22,13 @@ static QWidget *networkWindow()
     return visibleWindows("StaticIpConfig").value(0);
 }
 
-template <class T> static T *inNetworkWindow(const char *name)
+// The network window on screen, driven; ends the program when none shows.
+static NetworkWindow shownNetworkWindow()
 {
     QWidget *window = networkWindow();
-    return window ? window->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+    if (!window)
+        qFatal("No network window is shown");
+    return NetworkWindow(*window);
 }
 
 // Applies the edited page with Yes to the change question: the device receives
@@ -33,7 +36,7 @@ template <class T> static T *inNetworkWindow(const char *name)
 static void applyConfirmed(Session &s, TestSupport::MessageBoxAnswerer &boxes, const QByteArray &written)
 {
     boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-    s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+    s.tool.page.click(Setting::ApplyButton);
     QTRY_COMPARE(s.device->received(s.endpoint), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
     QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
     QCOMPARE(s.device->portRecord(s.endpoint), written);
@@ -52,31 +55,31 @@ private slots:
         Session s(CommSettings::TCP, {}, Record::Factory);
         QVERIFY(s.ready);
 
-        s.tool.choose(QStringLiteral("comboBox_Baud_485"), 7);                // 38400
-        s.tool.typeNumber(QStringLiteral("spinBox_ModbusTimeout_485"), 1250); // ms
-        s.tool.choose(QStringLiteral("comboBox_Parityb_232"), 2);             // even
-        s.tool.choose(QStringLiteral("comboBox_Mod_232"), 4); // full transparent: silent interval in ms
-        s.tool.typeNumber(QStringLiteral("spinBox_SilentInterval_232"), 1234); // to the 10 ms step
-        s.tool.typeNumber(QStringLiteral("spinBox_EthTimeout_232"), 5);        // min
-        QTest::keyClick(s.tool.find(QStringLiteral("checkBox_InfoResponse")), Qt::Key_Space);
-        QCOMPARE(s.tool.find<QSpinBox>(QStringLiteral("spinBox_SilentInterval_232"))->value(), 1230);
+        s.tool.page.choose(Setting::Baud, Port::Rs485, 7);            // 38400
+        s.tool.typeNumber(Setting::ModbusTimeout, Port::Rs485, 1250); // ms
+        s.tool.page.choose(Setting::Parity, Port::Rs232, 2);          // even
+        s.tool.page.choose(Setting::Mode, Port::Rs232, 4); // full transparent: silent interval in ms
+        s.tool.typeNumber(Setting::SilentInterval, Port::Rs232, 1234); // to the 10 ms step
+        s.tool.typeNumber(Setting::EthTimeout, Port::Rs232, 5);        // min
+        QTest::keyClick(s.tool.page.infoResponse(), Qt::Key_Space);
+        QCOMPARE(s.tool.page.value(Setting::SilentInterval, Port::Rs232), 1230);
 
         applyConfirmed(s, boxes, "1,502,0,8,0,1,7,8,400,1250,0,1,503,4,8,2,1,5,8,1230,100,5,1");
         if (QTest::currentTestFailed())
             return;
 
         // A second tool reads back what the first one wrote.
-        s.tool.click(QStringLiteral("pushButton_TcpConnect"));
+        s.tool.panel.click(Panel::EthernetButton);
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Disconnected from TCP")));
         Tool reader(eEthernetModem);
         reader.connectEthernet(s.device->configPort());
-        QTRY_COMPARE(reader.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 7);
-        QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_ModbusTimeout_485"))->value(), 1250);
-        QCOMPARE(reader.find<QComboBox>(QStringLiteral("comboBox_Parityb_232"))->currentIndex(), 2);
-        QCOMPARE(reader.find<QComboBox>(QStringLiteral("comboBox_Mod_232"))->currentIndex(), 4);
-        QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_SilentInterval_232"))->value(), 1230);
-        QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_EthTimeout_232"))->value(), 5);
-        QVERIFY(reader.find<QCheckBox>(QStringLiteral("checkBox_InfoResponse"))->isChecked());
+        QTRY_COMPARE(reader.page.index(Setting::Baud, Port::Rs485), 7);
+        QCOMPARE(reader.page.value(Setting::ModbusTimeout, Port::Rs485), 1250);
+        QCOMPARE(reader.page.index(Setting::Parity, Port::Rs232), 2);
+        QCOMPARE(reader.page.index(Setting::Mode, Port::Rs232), 4);
+        QCOMPARE(reader.page.value(Setting::SilentInterval, Port::Rs232), 1230);
+        QCOMPARE(reader.page.value(Setting::EthTimeout, Port::Rs232), 5);
+        QVERIFY(reader.page.infoResponse()->isChecked());
         QCOMPARE(boxes.seen().size(), 1);
     }
 
@@ -85,18 +88,17 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP232, {}, Record::Factory);
         QVERIFY(s.ready);
-        QTRY_COMPARE(s.tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
-                     QStringLiteral("internet"));
+        QTRY_COMPARE(s.tool.page.apn()->text(), QStringLiteral("internet"));
 
         // On the RS-232 data port its own serial settings are open; of the
         // RS-485 port only the enable and the TCP port.
-        s.tool.choose(QStringLiteral("comboBox_Baud_232"), 9);              // 115200
-        s.tool.typeNumber(QStringLiteral("spinBox_RetryCount_232"), 2);     // the interval is now in seconds
-        s.tool.typeNumber(QStringLiteral("spinBox_IntervalTime_232"), 5);   // 5 s
-        s.tool.typeNumber(QStringLiteral("spinBox_232_Ping_Interval"), 10); // 10 min
-        s.tool.typeNumber(QStringLiteral("spinBox_Port_485"), 1502);
+        s.tool.page.choose(Setting::Baud, Port::Rs232, 9);           // 115200
+        s.tool.typeNumber(Setting::RetryCount, Port::Rs232, 2);      // the interval is now in seconds
+        s.tool.typeNumber(Setting::CommandInterval, Port::Rs232, 5); // 5 s
+        s.tool.typeNumber(Setting::PingInterval, Port::Rs232, 10);   // 10 min
+        s.tool.typeNumber(Setting::TcpPort, Port::Rs485, 1502);
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !")); // the APN change warning
-        s.tool.type(QStringLiteral("lineEdit_APN"), QStringLiteral("telvor.apn"));
+        typeInto(s.tool.page.apn(), QStringLiteral("telvor.apn"));
         QTRY_COMPARE(boxes.seen().size(), 1);
 
         applyConfirmed(s, boxes,
@@ -106,17 +108,16 @@ private slots:
             return;
 
         // Read back over the other data port.
-        s.tool.click(QStringLiteral("pushButton_232Connect"));
+        s.tool.panel.click(Panel::Button232);
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
         Tool reader(eGsmModem);
         reader.connectDataPort(CommSettings::TCP485, s.device->port485());
-        QTRY_COMPARE(reader.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
-                     QStringLiteral("telvor.apn"));
-        QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_Port_485"))->value(), 1502);
-        QCOMPARE(reader.find<QComboBox>(QStringLiteral("comboBox_Baud_232"))->currentIndex(), 9);
-        QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_RetryCount_232"))->value(), 2);
-        QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_IntervalTime_232"))->value(), 5);
-        QCOMPARE(reader.find<QSpinBox>(QStringLiteral("spinBox_232_Ping_Interval"))->value(), 10);
+        QTRY_COMPARE(reader.page.apn()->text(), QStringLiteral("telvor.apn"));
+        QCOMPARE(reader.page.value(Setting::TcpPort, Port::Rs485), 1502);
+        QCOMPARE(reader.page.index(Setting::Baud, Port::Rs232), 9);
+        QCOMPARE(reader.page.value(Setting::RetryCount, Port::Rs232), 2);
+        QCOMPARE(reader.page.value(Setting::CommandInterval, Port::Rs232), 5);
+        QCOMPARE(reader.page.value(Setting::PingInterval, Port::Rs232), 10);
         QCOMPARE(boxes.seen().size(), 2);
     }
 
@@ -148,7 +149,7 @@ private slots:
         QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
 
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        tool.page.click(Setting::ApplyButton);
         QTRY_COMPARE(device.received, (Frames{ReadAll, frame}));
         QCOMPARE(boxes.seen().size(), 1);
     }
@@ -160,7 +161,7 @@ private slots:
         Session s(CommSettings::USB, {}, Record::Factory);
         QVERIFY(s.ready);
 
-        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        s.tool.page.click(Setting::ApplyButton);
         QTRY_COMPARE(s.device->received(Endpoint::Usb),
                      (Frames{ReadAll, "AT+WRITEALL=" + FactoryEthernetRecord + "\r\n"}));
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
@@ -175,9 +176,9 @@ private slots:
         Session s(CommSettings::TCP, {}, Record::Factory);
         QVERIFY(s.ready);
 
-        s.tool.choose(QStringLiteral("comboBox_Baud_485"), 2);
+        s.tool.page.choose(Setting::Baud, Port::Rs485, 2);
         boxes.expect(QMessageBox::No, QStringLiteral("Dikkat !"));
-        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        s.tool.page.click(Setting::ApplyButton);
         QTRY_COMPARE(s.device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadAll}));
         QVERIFY(s.tool.waitForRecord(Record::Factory));
         QCOMPARE(s.device->portRecord(Endpoint::ConfigService), FactoryEthernetRecord);
@@ -192,14 +193,14 @@ private slots:
         Session s(CommSettings::TCP, {}, Record::Factory);
         QVERIFY(s.ready);
 
-        for (const char *port : {"485", "232"}) {
-            s.tool.choose(QStringLiteral("comboBox_Datab_%1").arg(QLatin1String(port)), 0);
-            s.tool.choose(QStringLiteral("comboBox_Parityb_%1").arg(QLatin1String(port)), 0);
+        for (const Port port : {Port::Rs485, Port::Rs232}) {
+            s.tool.page.choose(Setting::DataBits, port, 0);
+            s.tool.page.choose(Setting::Parity, port, 0);
         }
         boxes.expect(QMessageBox::No, QStringLiteral("RS485 Config Warning"));
         boxes.expect(QMessageBox::Yes, QStringLiteral("RS232 Config Warning"));
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        s.tool.page.click(Setting::ApplyButton);
         QVERIFY(boxes.waitForBoxes(3));
         QCOMPARE(boxes.seen().at(0).text,
                  QStringLiteral("7bit Parity None olarak devam etmek istiyor musunuz ?"));
@@ -215,31 +216,33 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::USB, {}, Record::Factory);
         QVERIFY(s.ready);
-        QVERIFY(s.tool.page->isEnabled());
+        QVERIFY(s.tool.pageEnabled());
         QTRY_COMPARE(s.device->received(Endpoint::Usb), Frames{ReadAll});
 
-        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        s.tool.page.click(Setting::StaticIpButton);
         QTRY_COMPARE(s.device->received(Endpoint::Usb), (Frames{ReadAll, ReadNetwork}));
         QVERIFY(networkWindow());
-        QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("192.168.1.100"));
-        QCOMPARE(inNetworkWindow<QLineEdit>("lineEdit_MacAddr")->text(), QStringLiteral("00:1E:C0:4A:7B:21"));
-        QCOMPARE(inNetworkWindow<QLineEdit>("lineEdit_SubnetMask")->text(), QStringLiteral("255.255.255.0"));
-        QCOMPARE(inNetworkWindow<QLineEdit>("lineEdit_DefaultGateway")->text(),
-                 QStringLiteral("192.168.1.1"));
-        QVERIFY(!inNetworkWindow<QCheckBox>("checkBox_Dhcp")->isChecked());
+        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(),
+                     QStringLiteral("192.168.1.100"));
+        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::MacAddress)->text(),
+                 QStringLiteral("00:1E:C0:4A:7B:21"));
+        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::SubnetMask)->text(),
+                 QStringLiteral("255.255.255.0"));
+        QCOMPARE(shownNetworkWindow().entry(NetworkWindow::Gateway)->text(), QStringLiteral("192.168.1.1"));
+        QVERIFY(!shownNetworkWindow().dhcp()->isChecked());
 
         // A second request while it is open changes nothing.
-        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        s.tool.page.click(Setting::StaticIpButton);
         QTest::qWait(200);
         QCOMPARE(s.device->received(Endpoint::Usb), (Frames{ReadAll, ReadNetwork}));
 
-        auto *address = inNetworkWindow<QLineEdit>("lineEdit_IpAddr");
+        auto *address = shownNetworkWindow().entry(NetworkWindow::Address);
         address->selectAll();
         QTest::keyClicks(address, QStringLiteral("10.0.0.50"));
-        auto *gateway = inNetworkWindow<QLineEdit>("lineEdit_DefaultGateway");
+        auto *gateway = shownNetworkWindow().entry(NetworkWindow::Gateway);
         gateway->selectAll();
         QTest::keyClicks(gateway, QStringLiteral("10.0.0.1"));
-        QTest::mouseClick(inNetworkWindow<QAbstractButton>("pushButton_Apply"), Qt::LeftButton);
+        shownNetworkWindow().clickApply();
         const QByteArray written("1,10,0,0,50,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4");
         QTRY_COMPARE(s.device->received(Endpoint::Usb).value(2), "AT+WRITE_NETWORKCFG=" + written + "\r\n");
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
@@ -247,10 +250,10 @@ private slots:
         QTRY_VERIFY(!networkWindow());
 
         // Opened again, it reads again and shows what was written.
-        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        s.tool.page.click(Setting::StaticIpButton);
         QTRY_COMPARE(s.device->received(Endpoint::Usb).size(), 4);
         QCOMPARE(s.device->received(Endpoint::Usb).value(3), ReadNetwork);
-        QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("10.0.0.50"));
+        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(), QStringLiteral("10.0.0.50"));
         networkWindow()->close();
         QTRY_VERIFY(!networkWindow());
         QCOMPARE(boxes.seen().size(), 0);
@@ -263,12 +266,13 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP, {}, Record::Factory);
         QVERIFY(s.ready);
-        QVERIFY(s.tool.page->isEnabled());
+        QVERIFY(s.tool.pageEnabled());
 
-        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        s.tool.page.click(Setting::StaticIpButton);
         QTRY_COMPARE(s.device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadNetwork}));
-        QTRY_COMPARE(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->text(), QStringLiteral("192.168.1.100"));
-        QVERIFY(inNetworkWindow<QLineEdit>("lineEdit_IpAddr")->isReadOnly());
+        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(),
+                     QStringLiteral("192.168.1.100"));
+        QVERIFY(shownNetworkWindow().entry(NetworkWindow::Address)->isReadOnly());
         QVERIFY(s.device->received(Endpoint::Usb).isEmpty());
         networkWindow()->close();
         QTRY_VERIFY(!networkWindow());

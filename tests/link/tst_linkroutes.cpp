@@ -26,16 +26,16 @@ static const qint64 CoarseEight = 8000 * 95 / 100;
 static void verifyFactoryRecordShown(Tool &tool, bool gsm)
 {
     QVERIFY(tool.waitForRecord(Record::Factory));
-    QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Enable_232"))->currentIndex(), 1);
-    QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_485"))->value(), 502);
-    QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_232"))->value(), 503);
+    QCOMPARE(tool.page.index(Setting::Enable, Port::Rs232), 1);
+    QCOMPARE(tool.page.value(Setting::TcpPort, Port::Rs485), 502);
+    QCOMPARE(tool.page.value(Setting::TcpPort, Port::Rs232), 503);
     if (gsm)
-        QCOMPARE(tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(), QStringLiteral("internet"));
+        QCOMPARE(tool.page.apn()->text(), QStringLiteral("internet"));
 }
 
-static QString headerSheet(Tool &tool, const char *label)
+static QString headerSheet(Tool &tool, Panel::Control header)
 {
-    return tool.find<QLabel>(QString::fromLatin1(label))->styleSheet();
+    return tool.panel.label(header)->styleSheet();
 }
 
 static int visibleInformationWindows()
@@ -67,22 +67,22 @@ private slots:
         QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
         QCOMPARE(device->received(Endpoint::ConfigService), Frames{ReadAll});
         verifyFactoryRecordShown(tool, false);
-        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.pageEnabled());
         QVERIFY(tool.commandsEnabled(true, true, true));
         QVERIFY(!tool.modelActionsEnabled());
-        QCOMPARE(headerSheet(tool, "label_TcpSettings"), QStringLiteral("background-color:green"));
-        QVERIFY(!tool.find(QStringLiteral("comboBox_COMPorts"))->isEnabled());
-        QVERIFY(tool.find(QStringLiteral("pushButton_GetIpAddr"))->isEnabled());
+        QCOMPARE(headerSheet(tool, Panel::EthernetHeader), QStringLiteral("background-color:green"));
+        QVERIFY(!tool.panel.control(Panel::ComPorts)->isEnabled());
+        QVERIFY(tool.panel.button(Panel::CurrentAddressButton)->isEnabled());
 
-        tool.click(QStringLiteral("pushButton_TcpConnect"));
+        tool.panel.click(Panel::EthernetButton);
         QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP")));
         QTRY_COMPARE(device->connectionCount(Endpoint::ConfigService), 0);
         QVERIFY(tool.isIdle());
-        QCOMPARE(headerSheet(tool, "label_TcpSettings"), QStringLiteral("background-color:red"));
-        QVERIFY(tool.find(QStringLiteral("comboBox_COMPorts"))->isEnabled());
+        QCOMPARE(headerSheet(tool, Panel::EthernetHeader), QStringLiteral("background-color:red"));
+        QVERIFY(tool.panel.control(Panel::ComPorts)->isEnabled());
 
         // Idle again: the same button connects anew and reads the record again.
-        tool.click(QStringLiteral("pushButton_TcpConnect"));
+        tool.panel.click(Panel::EthernetButton);
         QTRY_COMPARE(device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadAll}));
         QTRY_VERIFY(tool.commandsEnabled(true, true, true));
         QCOMPARE(boxes.seen().size(), 0);
@@ -102,17 +102,17 @@ private slots:
         QVERIFY(tool.waitForStatus(QStringLiteral("Connected %1").arg(portName)));
         QCOMPARE(device->received(Endpoint::Usb), Frames{ReadAll});
         verifyFactoryRecordShown(tool, false);
-        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.pageEnabled());
         QVERIFY(tool.commandsEnabled(true, true, false));
         QVERIFY(!tool.modelActionsEnabled());
-        QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:green"));
-        QVERIFY(!tool.find(QStringLiteral("lineEdit_ServerIp"))->isEnabled());
+        QCOMPARE(headerSheet(tool, Panel::UsbHeader), QStringLiteral("background-color:green"));
+        QVERIFY(!tool.panel.entry(Panel::EthernetAddress)->isEnabled());
 
-        tool.click(QStringLiteral("pushButton_UsbConnect"));
+        tool.panel.click(Panel::UsbButton);
         QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from USB")));
         QVERIFY(tool.isIdle());
-        QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:red"));
-        QVERIFY(tool.find(QStringLiteral("lineEdit_ServerIp"))->isEnabled());
+        QCOMPARE(headerSheet(tool, Panel::UsbHeader), QStringLiteral("background-color:red"));
+        QVERIFY(tool.panel.entry(Panel::EthernetAddress)->isEnabled());
 
         // The port is closed: what the device sends now reaches nobody.
         device->sendRaw(Endpoint::Usb, "+PING\r\n");
@@ -139,30 +139,28 @@ private slots:
         tool.window.openSerialPort(device->usbPath());
         QTRY_VERIFY(!service.hasConnection());
         QVERIFY(tool.sawStatus(QStringLiteral("Connected %1").arg(device->usbPath().mid(5))));
-        QCOMPARE(headerSheet(tool, "label_USB_Settings"), QStringLiteral("background-color:green"));
+        QCOMPARE(headerSheet(tool, Panel::UsbHeader), QStringLiteral("background-color:green"));
         QVERIFY(tool.commandsEnabled(true, true, false));
-        QVERIFY(tool.page->isEnabled());
+        QVERIFY(tool.pageEnabled());
         QCOMPARE(boxes.seen().size(), 0);
     }
 
     void dataPortRouteLife_data()
     {
         QTest::addColumn<CommSettings::eRoute_t>("route");
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<Panel::Control>("button");
         QTest::addColumn<QString>("connectedText");
         QTest::addColumn<QString>("disconnectedText");
-        QTest::newRow("RS-232") << CommSettings::TCP232 << "pushButton_232Connect"
-                                << "Tcp 232 Port Connected"
+        QTest::newRow("RS-232") << CommSettings::TCP232 << Panel::Button232 << "Tcp 232 Port Connected"
                                 << "Disconnected from TCP 232 Port";
-        QTest::newRow("RS-485") << CommSettings::TCP485 << "pushButton_485Connect"
-                                << "Tcp 485 Port Connected"
+        QTest::newRow("RS-485") << CommSettings::TCP485 << Panel::Button485 << "Tcp 485 Port Connected"
                                 << "Disconnected from TCP 485 Port";
     }
 
     void dataPortRouteLife()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        QFETCH(QString, button);
+        QFETCH(Panel::Control, button);
         QFETCH(QString, connectedText);
         QFETCH(QString, disconnectedText);
 
@@ -179,8 +177,8 @@ private slots:
         QVERIFY(tool.waitForStatus(connectedText));
         QVERIFY(tool.commandsEnabled(true, true, true));
         QVERIFY(!tool.modelActionsEnabled());
-        QVERIFY(tool.page->isEnabled());
-        QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Disconnect"));
+        QVERIFY(tool.pageEnabled());
+        QCOMPARE(tool.panel.button(button)->text(), QStringLiteral("Disconnect"));
         QVERIFY(device->received(endpoint).isEmpty());
 
         // The record is asked for half a second later.
@@ -191,13 +189,13 @@ private slots:
         QVERIFY(tool.waitForStatus(QStringLiteral("Connected Succesfully"), 10000));
         QVERIFY2(sinceConnect.elapsed() >= CoarseEight, qPrintable(QString::number(sinceConnect.elapsed())));
 
-        tool.click(button);
+        tool.panel.click(button);
         QVERIFY(tool.waitForStatus(disconnectedText));
         QTRY_COMPARE(device->connectionCount(endpoint), 0);
         QVERIFY(tool.isIdle());
-        QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Connect"));
-        QVERIFY(tool.find<QPushButton>(button)->isEnabled());
-        QCOMPARE(headerSheet(tool, "label_TCP2Settings"), QStringLiteral("background-color:red"));
+        QCOMPARE(tool.panel.button(button)->text(), QStringLiteral("Connect"));
+        QVERIFY(tool.panel.button(button)->isEnabled());
+        QCOMPARE(headerSheet(tool, Panel::DataHeader), QStringLiteral("background-color:red"));
         QCOMPARE(boxes.seen().size(), 0);
     }
 
@@ -220,7 +218,7 @@ private slots:
         QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
         QVERIFY(tool.sawStatus(QStringLiteral("Tcp 232 Port Connected")));
         QVERIFY(tool.commandsEnabled(false, false, false));
-        QVERIFY(tool.find<QPushButton>(QStringLiteral("pushButton_232Connect"))->isEnabled());
+        QVERIFY(tool.panel.button(Panel::Button232)->isEnabled());
 
         QVERIFY(tool.waitForStatus(QStringLiteral("Server can have connection Check server"), 10000));
         QVERIFY2(sinceConnect.elapsed() >= CoarseEight, qPrintable(QString::number(sinceConnect.elapsed())));
@@ -251,7 +249,7 @@ private slots:
         QCOMPARE(device->received(Endpoint::ConfigService), Frames{ReadAll});
         QVERIFY(device->received(Endpoint::Usb).isEmpty());
         QCOMPARE(tool.statusLog, logBefore);
-        QCOMPARE(headerSheet(tool, "label_TcpSettings"), QStringLiteral("background-color:green"));
+        QCOMPARE(headerSheet(tool, Panel::EthernetHeader), QStringLiteral("background-color:green"));
         QCOMPARE(boxes.seen().size(), 0);
     }
 
@@ -272,7 +270,7 @@ private slots:
         QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
         verifyFactoryRecordShown(tool, isDataPort(route));
 
-        tool.action(QStringLiteral("actionGET_INFO"))->trigger();
+        tool.action(Command::GetInfo)->trigger();
         QTRY_COMPARE(visibleInformationWindows(), 1);
         Frames expected{ReadAll, ReadInfo};
         QCOMPARE(device->received(endpoint), expected);
@@ -286,7 +284,7 @@ private slots:
         }
         QCOMPARE(device->received(endpoint), expected);
 
-        tool.action(QStringLiteral("actionRESTART_DEVICE"))->trigger();
+        tool.action(Command::Restart)->trigger();
         expected << "AT+RESTART\r\n";
         QVERIFY(tool.waitForStatus(QStringLiteral("Device Restarted!")));
         QCOMPARE(device->received(endpoint), expected);
@@ -323,7 +321,7 @@ private slots:
         QTRY_VERIFY(tool.commandsEnabled(true, true, true));
         QTRY_COMPARE(device.received, Frames{ReadAll});
 
-        tool.action(QStringLiteral("actionRESTART_DEVICE"))->trigger();
+        tool.action(Command::Restart)->trigger();
         QVERIFY(tool.waitForStatus(QStringLiteral("Device Restarted!")));
         QTest::qWait(200);
         QCOMPARE(device.received, (Frames{ReadAll, "AT+RESTART\r\n"}));
@@ -336,14 +334,14 @@ private slots:
     void abortButtons_data()
     {
         QTest::addColumn<CommSettings::eRoute_t>("route");
-        QTest::addColumn<QString>("abortButton");
+        QTest::addColumn<Panel::Control>("abortButton");
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QString>("statusText");
         QTest::addColumn<QString>("acknowledgement");
-        QTest::newRow("RS-485 closed over RS-232") << CommSettings::TCP232 << "pushButton_Abort485"
+        QTest::newRow("RS-485 closed over RS-232") << CommSettings::TCP232 << Panel::Abort485
                                                    << QByteArray("AT+485CLOSE\r\n") << "Tcp 485 Port Closed"
                                                    << "485 Closed";
-        QTest::newRow("RS-232 closed over RS-485") << CommSettings::TCP485 << "pushButton_Abort232"
+        QTest::newRow("RS-232 closed over RS-485") << CommSettings::TCP485 << Panel::Abort232
                                                    << QByteArray("AT+232CLOSE\r\n") << "Tcp 232 Port Closed"
                                                    << "232 Closed";
     }
@@ -353,7 +351,7 @@ private slots:
     void abortButtons()
     {
         QFETCH(CommSettings::eRoute_t, route);
-        QFETCH(QString, abortButton);
+        QFETCH(Panel::Control, abortButton);
         QFETCH(QByteArray, frame);
         QFETCH(QString, statusText);
         QFETCH(QString, acknowledgement);
@@ -366,8 +364,8 @@ private slots:
         tool.connectTo(route, *device);
         QTRY_COMPARE(device->received(endpoint), Frames{ReadAll});
 
-        QVERIFY(tool.find(abortButton)->isEnabled());
-        tool.click(abortButton);
+        QVERIFY(tool.panel.button(abortButton)->isEnabled());
+        tool.panel.click(abortButton);
         QVERIFY(tool.sawStatus(statusText));
         QTRY_COMPARE(device->received(endpoint), (Frames{ReadAll, frame}));
         QVERIFY(tool.waitForStatus(acknowledgement));
@@ -382,9 +380,9 @@ private slots:
     {
         TestSupport::MessageBoxAnswerer boxes;
         Tool tool(eGsmModem);
-        tool.click(QStringLiteral("pushButton_Abort232"));
+        tool.panel.click(Panel::Abort232);
         QCOMPARE(tool.statusLog, (QStringList{"Cannot write via TCP", "Tcp 232 Port Closed"}));
-        tool.click(QStringLiteral("pushButton_Abort485"));
+        tool.panel.click(Panel::Abort485);
         QCOMPARE(tool.statusLog.mid(2), (QStringList{"Cannot write via TCP", "Tcp 485 Port Closed"}));
         QCOMPARE(boxes.seen().size(), 0);
     }

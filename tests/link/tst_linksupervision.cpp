@@ -49,11 +49,10 @@ private slots:
             QVERIFY(boxes.waitForBoxes(1));
             QCOMPARE(boxes.seen().first().text,
                      QStringLiteral("Bağlantı Sağlanamadı. IP ve Port Adresinizi Kontrol Edin."));
-            const QString button =
-                route == CommSettings::TCP232 ? "pushButton_232Connect" : "pushButton_485Connect";
-            QVERIFY(tool.find<QPushButton>(button)->isEnabled());
-            QCOMPARE(tool.find<QPushButton>(button)->text(), QStringLiteral("Connect"));
-            QCOMPARE(tool.find<QLabel>(QStringLiteral("label_TCP2Settings"))->styleSheet(),
+            const QAbstractButton *button = tool.panel.button(Panel::buttonOf(route));
+            QVERIFY(button->isEnabled());
+            QCOMPARE(button->text(), QStringLiteral("Connect"));
+            QCOMPARE(tool.panel.control(Panel::DataHeader)->styleSheet(),
                      QStringLiteral("background-color:red"));
         }
         QTest::qWait(qMax(0, 2000 - int(shown.elapsed())));
@@ -119,7 +118,7 @@ private slots:
         QTest::qWait(200);
         QVERIFY(!usb.sawStatus(QStringLiteral("Successfully written")));
         QVERIFY(usb.commandsEnabled(false, false, false));
-        QVERIFY(!usb.page->isEnabled());
+        QVERIFY(!usb.pageEnabled());
 
         // The data port stayed up all along.
         QVERIFY(gsm.sawStatus(QStringLiteral("Connected Succesfully")));
@@ -133,7 +132,7 @@ private slots:
     {
         TestSupport::MessageBoxAnswerer boxes;
         Tool tool(eEthernetModem);
-        tool.click(QStringLiteral("pushButton_GetIpAddr"));
+        tool.panel.click(Panel::CurrentAddressButton);
         QCOMPARE(tool.status(), QStringLiteral("Önce bağlantı sağlayın !! "));
         QTest::qWait(1500);
         QCOMPARE(tool.status(), QStringLiteral("Önce bağlantı sağlayın !! "));
@@ -164,8 +163,7 @@ private slots:
         QVERIFY2(errorName == QLatin1String("ReadError") || errorName == QLatin1String("ResourceError"),
                  qPrintable(errorName));
         QVERIFY(tool.isIdle());
-        QCOMPARE(tool.find<QLabel>(QStringLiteral("label_USB_Settings"))->styleSheet(),
-                 QStringLiteral("background-color:red"));
+        QCOMPARE(tool.panel.control(Panel::UsbHeader)->styleSheet(), QStringLiteral("background-color:red"));
     }
 
     void serialOpenFailure()
@@ -176,7 +174,7 @@ private slots:
         tool.window.openSerialPort(QStringLiteral("/dev/telvor-no-such-port"));
         QVERIFY(boxes.waitForBoxes(1));
         QCOMPARE(tool.status(), QStringLiteral("DeviceNotFoundError"));
-        QVERIFY(!tool.page->isEnabled());
+        QVERIFY(!tool.pageEnabled());
         QVERIFY(tool.commandsEnabled(false, false, false));
     }
 

@@ -4,6 +4,7 @@
 // contract; nothing is derived from the code under test.
 
 #include "commsettings.h"
+#include "panel.h"
 #include "telvorconfigurator.h"
 #include "testsupport.h"
 
@@ -21,25 +22,28 @@
 
 Q_DECLARE_METATYPE(QSerialPortInfo)
 
+using Driver::Panel;
+using Driver::retype;
+
 namespace {
 
 // Widget groups of the panel's contract.
-const QStringList UsbControls{"pushButton_RefreshCOM", "comboBox_COMPorts", "pushButton_UsbConnect",
-                              "label_USB_Settings", "label_COMPort"};
-const QStringList EthernetEntries{"lineEdit_ServerIp", "lineEdit_ServerPort"};
-const QStringList EthernetControls =
-    EthernetEntries +
-    QStringList{"pushButton_TcpConnect", "label_ServerPort", "label_ServverIp", "label_TcpSettings"};
-const QStringList CurrentAddressControls{"pushButton_GetIpAddr", "lineEdit_CurrentIpAddr"};
-const QStringList TcpGroupControls{
-    "label_ServerPort232",   "label_ServerPort485",    "label_TcpServerIp",      "pushButton_232Connect",
-    "pushButton_485Connect", "lineEdit_ServerPort232", "lineEdit_ServerPort485", "lineEdit_TcpServerIp"};
-const QStringList AllControls =
+const Panel::Controls UsbControls{Panel::RefreshPortsButton, Panel::ComPorts, Panel::UsbButton,
+                                  Panel::UsbHeader, Panel::ComPortLabel};
+const Panel::Controls EthernetEntries{Panel::EthernetAddress, Panel::EthernetPort};
+const Panel::Controls EthernetControls =
+    EthernetEntries + Panel::Controls{Panel::EthernetButton, Panel::EthernetPortLabel,
+                                      Panel::EthernetAddressLabel, Panel::EthernetHeader};
+const Panel::Controls CurrentAddressControls{Panel::CurrentAddressButton, Panel::CurrentAddress};
+const Panel::Controls TcpGroupControls{Panel::Port232Label, Panel::Port485Label, Panel::DataAddressLabel,
+                                       Panel::Button232,    Panel::Button485,    Panel::Port232,
+                                       Panel::Port485,      Panel::DataAddress};
+const Panel::Controls AllControls =
     UsbControls + EthernetControls + CurrentAddressControls + TcpGroupControls +
-    QStringList{"label", "label_TCP2Settings", "pushButton_Abort232", "pushButton_Abort485"};
-const QStringList Headers{"label_TcpSettings", "label_USB_Settings", "label_TCP2Settings"};
-const QStringList RouteButtons{"pushButton_TcpConnect", "pushButton_UsbConnect", "pushButton_232Connect",
-                               "pushButton_485Connect"};
+    Panel::Controls{Panel::CurrentAddressLabel, Panel::DataHeader, Panel::Abort232, Panel::Abort485};
+const Panel::Controls Headers{Panel::EthernetHeader, Panel::UsbHeader, Panel::DataHeader};
+const Panel::Controls RouteButtons{Panel::EthernetButton, Panel::UsbButton, Panel::Button232,
+                                   Panel::Button485};
 
 QString iconSheet(const QString &icon)
 {
@@ -53,15 +57,6 @@ QVariant storedValue(const QString &key)
 {
     QSettings settings(QStringLiteral("Telvor"), QStringLiteral("Configurator"));
     return settings.value(QStringLiteral("Commsettings/") + key);
-}
-
-// Replaces the entry's text by typing, then finishes the edit with Return.
-void typeInto(QLineEdit *entry, const QString &text)
-{
-    QTest::keyClick(entry, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(entry, Qt::Key_Backspace);
-    QTest::keyClicks(entry, text);
-    QTest::keyClick(entry, Qt::Key_Return);
 }
 
 // Records every signal the panel emits, so a case can show that exactly the
@@ -106,33 +101,38 @@ struct LookSnapshot
     QMap<QString, QString> buttonTexts;
 };
 
+// Keyed by object name, so that a difference names the widget.
 LookSnapshot snapshot(QWidget &panel)
 {
+    const Panel driver(panel);
     LookSnapshot look;
-    for (const QString &name : Headers)
-        look.headerSheets[name] = panel.findChild<QLabel *>(name)->styleSheet();
-    for (const QString &name : RouteButtons) {
-        const auto *button = panel.findChild<QPushButton *>(name);
-        look.buttonSheets[name] = button->styleSheet();
-        look.buttonTexts[name] = button->text();
+    for (const Panel::Control header : Headers)
+        look.headerSheets[Panel::nameOf(header)] = driver.label(header)->styleSheet();
+    for (const Panel::Control control : RouteButtons) {
+        const auto *button = driver.button(control);
+        look.buttonSheets[Panel::nameOf(control)] = button->styleSheet();
+        look.buttonTexts[Panel::nameOf(control)] = button->text();
     }
     return look;
 }
 
 void setAllEnabled(QWidget &panel, bool enabled)
 {
-    for (const QString &name : AllControls)
-        panel.findChild<QWidget *>(name)->setEnabled(enabled);
+    const Panel driver(panel);
+    for (const Panel::Control control : AllControls)
+        driver.control(control)->setEnabled(enabled);
 }
 
 // Each listed widget is enabled or disabled as expected; every other control
 // keeps the state it had before.
-void checkEnabledStates(QWidget &panel, const QStringList &enabled, const QStringList &disabled, bool before)
+void checkEnabledStates(QWidget &panel, const Panel::Controls &enabled, const Panel::Controls &disabled,
+                        bool before)
 {
-    for (const QString &name : AllControls) {
-        const bool expected = enabled.contains(name) ? true : disabled.contains(name) ? false : before;
-        QWidget *widget = panel.findChild<QWidget *>(name);
-        QVERIFY2(widget, qPrintable(name));
+    const Panel driver(panel);
+    for (const Panel::Control control : AllControls) {
+        const bool expected = enabled.contains(control) ? true : disabled.contains(control) ? false : before;
+        const QString name = Panel::nameOf(control);
+        QWidget *widget = driver.control(control);
         QVERIFY2(widget->isEnabledTo(&panel) == expected,
                  qPrintable(QStringLiteral("%1 should be %2").arg(name, expected ? "enabled" : "disabled")));
     }
@@ -144,60 +144,46 @@ class TestCommSettings : public QObject
 {
     Q_OBJECT
 
-private:
-    template <typename T> static T *child(QWidget &panel, const QString &name)
-    {
-        T *widget = panel.findChild<T *>(name);
-        if (!widget)
-            qFatal("panel has no widget %s", qPrintable(name));
-        return widget;
-    }
-
 private slots:
     void initTestCase() { qRegisterMetaType<QSerialPortInfo>(); }
     void init() { TestSupport::clearSettings(); }
 
     void savedEntriesSurviveRestart_data()
     {
-        QTest::addColumn<QString>("entry");
+        QTest::addColumn<Panel::Control>("entry");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("typed");
-        QTest::newRow("ETHERNET address") << "lineEdit_ServerIp"
-                                          << "Ip"
+        QTest::newRow("ETHERNET address") << Panel::EthernetAddress << "Ip"
                                           << "10.1.2.3";
-        QTest::newRow("ETHERNET port") << "lineEdit_ServerPort"
-                                       << "Port"
+        QTest::newRow("ETHERNET port") << Panel::EthernetPort << "Port"
                                        << "1502";
-        QTest::newRow("data-port address") << "lineEdit_TcpServerIp"
-                                           << "IpTcp"
+        QTest::newRow("data-port address") << Panel::DataAddress << "IpTcp"
                                            << "127.0.0.1";
-        QTest::newRow("RS-232 port") << "lineEdit_ServerPort232"
-                                     << "Port232"
+        QTest::newRow("RS-232 port") << Panel::Port232 << "Port232"
                                      << "4001";
-        QTest::newRow("RS-485 port") << "lineEdit_ServerPort485"
-                                     << "Port485"
+        QTest::newRow("RS-485 port") << Panel::Port485 << "Port485"
                                      << "4002";
     }
 
     void savedEntriesSurviveRestart()
     {
-        QFETCH(QString, entry);
+        QFETCH(Panel::Control, entry);
         QFETCH(QString, key);
         QFETCH(QString, typed);
-        const QMap<QString, QString> placeholders{{"lineEdit_ServerIp", "192.168.0.20"},
-                                                  {"lineEdit_ServerPort", "502"},
-                                                  {"lineEdit_TcpServerIp", ""},
-                                                  {"lineEdit_ServerPort232", "501"},
-                                                  {"lineEdit_ServerPort485", "500"}};
+        const QMap<Panel::Control, QString> placeholders{{Panel::EthernetAddress, "192.168.0.20"},
+                                                         {Panel::EthernetPort, "502"},
+                                                         {Panel::DataAddress, ""},
+                                                         {Panel::Port232, "501"},
+                                                         {Panel::Port485, "500"}};
         {
             CommSettings first;
-            typeInto(child<QLineEdit>(first, entry), typed);
+            Panel(first).retype(entry, typed);
         }
         QCOMPARE(storedValue(key), QVariant(typed));
 
         CommSettings second;
         for (auto it = placeholders.cbegin(); it != placeholders.cend(); ++it) {
-            const QLineEdit *edit = child<QLineEdit>(second, it.key());
+            const QLineEdit *edit = Panel(second).entry(it.key());
             QCOMPARE(edit->placeholderText(), it.value());
             QCOMPARE(edit->text(), it.key() == entry ? typed : QString());
         }
@@ -209,15 +195,14 @@ private slots:
 
     void entryCheck_data()
     {
-        QTest::addColumn<QString>("entry");
+        QTest::addColumn<Panel::Control>("entry");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("saved");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("accepted");
 
-        const QList<QPair<QString, QString>> ports{{"lineEdit_ServerPort", "Port"},
-                                                   {"lineEdit_ServerPort232", "Port232"},
-                                                   {"lineEdit_ServerPort485", "Port485"}};
+        const QList<QPair<Panel::Control, QString>> ports{
+            {Panel::EthernetPort, "Port"}, {Panel::Port232, "Port232"}, {Panel::Port485, "Port485"}};
         for (const auto &port : ports) {
             const auto row = [&](const QString &typed, bool accepted) {
                 QTest::addRow("%s %s '%s'", qPrintable(port.second), accepted ? "saves" : "reverts",
@@ -233,13 +218,12 @@ private slots:
             row("abc", false);
             row("", false);
         }
-        QTest::newRow("Port reverts to nothing when nothing was saved") << "lineEdit_ServerPort"
-                                                                        << "Port"
+        QTest::newRow("Port reverts to nothing when nothing was saved") << Panel::EthernetPort << "Port"
                                                                         << ""
                                                                         << "70000" << false;
 
-        const QList<QPair<QString, QString>> addresses{{"lineEdit_ServerIp", "Ip"},
-                                                       {"lineEdit_TcpServerIp", "IpTcp"}};
+        const QList<QPair<Panel::Control, QString>> addresses{{Panel::EthernetAddress, "Ip"},
+                                                              {Panel::DataAddress, "IpTcp"}};
         for (const auto &address : addresses) {
             const auto row = [&](const QString &typed, bool accepted) {
                 QTest::addRow("%s %s '%s'", qPrintable(address.second), accepted ? "saves" : "reverts",
@@ -254,29 +238,28 @@ private slots:
             row("192.168..1", false);
             row("a.b.c.d", false);
         }
-        QTest::newRow("IpTcp reverts to nothing when nothing was saved") << "lineEdit_TcpServerIp"
-                                                                         << "IpTcp"
+        QTest::newRow("IpTcp reverts to nothing when nothing was saved") << Panel::DataAddress << "IpTcp"
                                                                          << ""
                                                                          << "192.168.0" << false;
     }
 
     void entryCheck()
     {
-        QFETCH(QString, entry);
+        QFETCH(Panel::Control, entry);
         QFETCH(QString, key);
         QFETCH(QString, saved);
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
 
         CommSettings panel;
-        QLineEdit *edit = child<QLineEdit>(panel, entry);
+        QLineEdit *edit = Panel(panel).entry(entry);
         if (!saved.isEmpty()) {
-            typeInto(edit, saved);
+            retype(edit, saved);
             QCOMPARE(storedValue(key), QVariant(saved));
         }
 
         TestSupport::MessageBoxAnswerer boxes;
-        typeInto(edit, typed);
+        retype(edit, typed);
         const QString expected = accepted ? typed : saved;
         QCOMPARE(edit->text(), expected);
         if (expected.isEmpty())
@@ -291,7 +274,7 @@ private slots:
     {
         CommSettings panel;
         SignalLog log(&panel);
-        QTest::mouseClick(child<QPushButton>(panel, "pushButton_TcpConnect"), Qt::LeftButton);
+        Panel(panel).click(Panel::EthernetButton);
         QCOMPARE(log.emitted(), QStringList{"ConnectTcp"});
         QCOMPARE(log.arguments("ConnectTcp"), (QVariantList{QString(), 0}));
     }
@@ -300,14 +283,14 @@ private slots:
     {
         QTest::addColumn<QList<int>>("routesUp");
         QTest::addColumn<int>("model");
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<Panel::Control>("button");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QVariantList>("arguments");
 
         using R = CommSettings;
-        const QString tcp = "pushButton_TcpConnect", usb = "pushButton_UsbConnect";
-        const QString rs232 = "pushButton_232Connect", rs485 = "pushButton_485Connect";
-        const QString abort232 = "pushButton_Abort232", abort485 = "pushButton_Abort485";
+        const Panel::Control tcp = Panel::EthernetButton, usb = Panel::UsbButton;
+        const Panel::Control rs232 = Panel::Button232, rs485 = Panel::Button485;
+        const Panel::Control abort232 = Panel::Abort232, abort485 = Panel::Abort485;
         // The model call after the route reports makes a blocked button usable
         // again without touching the route flags.
         QTest::newRow("ETHERNET connects when idle")
@@ -351,23 +334,24 @@ private slots:
     {
         QFETCH(QList<int>, routesUp);
         QFETCH(int, model);
-        QFETCH(QString, button);
+        QFETCH(Panel::Control, button);
         QFETCH(QString, expected);
         QFETCH(QVariantList, arguments);
 
         CommSettings panel;
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        typeInto(child<QLineEdit>(panel, "lineEdit_ServerIp"), "127.0.0.1");
-        typeInto(child<QLineEdit>(panel, "lineEdit_ServerPort"), "5020");
-        typeInto(child<QLineEdit>(panel, "lineEdit_TcpServerIp"), "127.0.0.1");
-        typeInto(child<QLineEdit>(panel, "lineEdit_ServerPort232"), "4001");
-        typeInto(child<QLineEdit>(panel, "lineEdit_ServerPort485"), "4002");
+        Panel driver(panel);
+        driver.retype(Panel::EthernetAddress, "127.0.0.1");
+        driver.retype(Panel::EthernetPort, "5020");
+        driver.retype(Panel::DataAddress, "127.0.0.1");
+        driver.retype(Panel::Port232, "4001");
+        driver.retype(Panel::Port485, "4002");
         for (int route : routesUp)
             panel.SetUiConnectionStatus(CommSettings::eRoute_t(route), true);
         panel.SetUiSelectedDeviceStatus(model);
 
-        QPushButton *pressed = child<QPushButton>(panel, button);
+        QAbstractButton *pressed = driver.button(button);
         QVERIFY2(pressed->isEnabledTo(&panel), "the case needs a usable button");
         SignalLog log(&panel);
         QTest::mouseClick(pressed, Qt::LeftButton);
@@ -376,14 +360,14 @@ private slots:
         if (!expected.isEmpty())
             QCOMPARE(log.arguments(expected), arguments);
         // The data-port buttons lock until the main window reports a route.
-        if (button == "pushButton_232Connect" || button == "pushButton_485Connect")
+        if (button == Panel::Button232 || button == Panel::Button485)
             QVERIFY(!pressed->isEnabledTo(&panel));
     }
 
     void readCurrentAddress()
     {
         CommSettings panel;
-        QPushButton *read = child<QPushButton>(panel, "pushButton_GetIpAddr");
+        QAbstractButton *read = Panel(panel).button(Panel::CurrentAddressButton);
         QVERIFY(!read->isEnabled());
         panel.SetUiConnectionStatus(CommSettings::TCP, true);
         QVERIFY(read->isEnabled());
@@ -396,7 +380,7 @@ private slots:
                  QByteArray::fromHex("41542B43555252454E545F49500D0A"));
 
         panel.SetCurrentIp(QByteArray("192.168.1.40"));
-        QCOMPARE(child<QLineEdit>(panel, "lineEdit_CurrentIpAddr")->text(), QStringLiteral("192.168.1.40"));
+        QCOMPARE(Panel(panel).text(Panel::CurrentAddress), QStringLiteral("192.168.1.40"));
     }
 
     // The list shows the machine's serial ports as "name(description)"; the USB
@@ -405,9 +389,10 @@ private slots:
     void usbButtonOpensSelectedPort()
     {
         CommSettings panel;
-        QComboBox *list = child<QComboBox>(panel, "comboBox_COMPorts");
-        QPushButton *usb = child<QPushButton>(panel, "pushButton_UsbConnect");
-        QTest::mouseClick(child<QPushButton>(panel, "pushButton_RefreshCOM"), Qt::LeftButton);
+        Panel driver(panel);
+        QComboBox *list = driver.comPorts();
+        QAbstractButton *usb = driver.button(Panel::UsbButton);
+        driver.click(Panel::RefreshPortsButton);
 
         const QList<QSerialPortInfo> machinePorts = QSerialPortInfo::availablePorts();
         QCOMPARE(list->count(), machinePorts.size());
@@ -437,8 +422,8 @@ private slots:
     {
         QTest::addColumn<int>("route");
         QTest::addColumn<bool>("up");
-        QTest::addColumn<QStringList>("enabled");
-        QTest::addColumn<QStringList>("disabled");
+        QTest::addColumn<Panel::Controls>("enabled");
+        QTest::addColumn<Panel::Controls>("disabled");
         QTest::addColumn<QString>("header");
         QTest::addColumn<QString>("headerSheet");
         QTest::addColumn<QString>("button");
@@ -447,50 +432,51 @@ private slots:
 
         const QString green = "background-color:green", red = "background-color:red";
         QTest::newRow("ETHERNET up") << int(CommSettings::TCP) << true << CurrentAddressControls
-                                     << UsbControls + TcpGroupControls << "label_TcpSettings" << green
-                                     << "pushButton_TcpConnect" << iconSheet("ethernet_disconnect.png") << "";
+                                     << UsbControls + TcpGroupControls << Panel::nameOf(Panel::EthernetHeader)
+                                     << green << Panel::nameOf(Panel::EthernetButton)
+                                     << iconSheet("ethernet_disconnect.png") << "";
         QTest::newRow("ETHERNET down")
-            << int(CommSettings::TCP) << false << UsbControls << CurrentAddressControls << "label_TcpSettings"
-            << red << "pushButton_TcpConnect" << iconSheet("ethernet.png") << "";
+            << int(CommSettings::TCP) << false << UsbControls << CurrentAddressControls
+            << Panel::nameOf(Panel::EthernetHeader) << red << Panel::nameOf(Panel::EthernetButton)
+            << iconSheet("ethernet.png") << "";
         QTest::newRow("USB up") << int(CommSettings::USB) << true << CurrentAddressControls
-                                << EthernetControls + TcpGroupControls << "label_USB_Settings" << green
-                                << "pushButton_UsbConnect" << iconSheet("usb_disconnect.png") << "";
+                                << EthernetControls + TcpGroupControls << Panel::nameOf(Panel::UsbHeader)
+                                << green << Panel::nameOf(Panel::UsbButton) << iconSheet("usb_disconnect.png")
+                                << "";
         QTest::newRow("USB down") << int(CommSettings::USB) << false << EthernetControls
-                                  << CurrentAddressControls << "label_USB_Settings" << red
-                                  << "pushButton_UsbConnect" << iconSheet("usb_connect.png") << "";
-        const QStringList sharedUp{"label_ServerPort232", "label_ServerPort485", "label_TcpServerIp",
-                                   "lineEdit_TcpServerIp"};
-        const QStringList sharedDown = EthernetEntries + UsbControls + CurrentAddressControls;
+                                  << CurrentAddressControls << Panel::nameOf(Panel::UsbHeader) << red
+                                  << Panel::nameOf(Panel::UsbButton) << iconSheet("usb_connect.png") << "";
+        const Panel::Controls sharedUp{Panel::Port232Label, Panel::Port485Label, Panel::DataAddressLabel,
+                                       Panel::DataAddress};
+        const Panel::Controls sharedDown = EthernetEntries + UsbControls + CurrentAddressControls;
         QTest::newRow("RS-232 up") << int(CommSettings::TCP232) << true
-                                   << sharedUp + QStringList{"pushButton_232Connect",
-                                                             "lineEdit_ServerPort232", "pushButton_Abort485"}
-                                   << sharedDown + QStringList{"pushButton_485Connect",
-                                                               "lineEdit_ServerPort485",
-                                                               "pushButton_Abort232"}
-                                   << "label_TCP2Settings" << green << "pushButton_232Connect"
-                                   << ""
+                                   << sharedUp +
+                                          Panel::Controls{Panel::Button232, Panel::Port232, Panel::Abort485}
+                                   << sharedDown +
+                                          Panel::Controls{Panel::Button485, Panel::Port485, Panel::Abort232}
+                                   << Panel::nameOf(Panel::DataHeader) << green
+                                   << Panel::nameOf(Panel::Button232) << ""
                                    << "Disconnect";
         QTest::newRow("RS-232 down") << int(CommSettings::TCP232) << false
-                                     << TcpGroupControls + QStringList{"pushButton_Abort232"} << QStringList{}
-                                     << "label_TCP2Settings" << red << "pushButton_232Connect"
-                                     << ""
+                                     << TcpGroupControls + Panel::Controls{Panel::Abort232}
+                                     << Panel::Controls{} << Panel::nameOf(Panel::DataHeader) << red
+                                     << Panel::nameOf(Panel::Button232) << ""
                                      << "Connect";
         QTest::newRow("RS-485 up") << int(CommSettings::TCP485) << true
-                                   << sharedUp + QStringList{"pushButton_485Connect",
-                                                             "lineEdit_ServerPort485", "pushButton_Abort232"}
-                                   << sharedDown + QStringList{"pushButton_232Connect",
-                                                               "lineEdit_ServerPort232",
-                                                               "pushButton_Abort485"}
-                                   << "label_TCP2Settings" << green << "pushButton_485Connect"
-                                   << ""
+                                   << sharedUp +
+                                          Panel::Controls{Panel::Button485, Panel::Port485, Panel::Abort232}
+                                   << sharedDown +
+                                          Panel::Controls{Panel::Button232, Panel::Port232, Panel::Abort485}
+                                   << Panel::nameOf(Panel::DataHeader) << green
+                                   << Panel::nameOf(Panel::Button485) << ""
                                    << "Disconnect";
         QTest::newRow("RS-485 down") << int(CommSettings::TCP485) << false
-                                     << TcpGroupControls + QStringList{"pushButton_Abort485"} << QStringList{}
-                                     << "label_TCP2Settings" << red << "pushButton_485Connect"
-                                     << ""
+                                     << TcpGroupControls + Panel::Controls{Panel::Abort485}
+                                     << Panel::Controls{} << Panel::nameOf(Panel::DataHeader) << red
+                                     << Panel::nameOf(Panel::Button485) << ""
                                      << "Connect";
         QTest::newRow("no route changes nothing")
-            << int(CommSettings::Max) << true << QStringList{} << QStringList{} << ""
+            << int(CommSettings::Max) << true << Panel::Controls{} << Panel::Controls{} << ""
             << ""
             << ""
             << ""
@@ -501,8 +487,8 @@ private slots:
     {
         QFETCH(int, route);
         QFETCH(bool, up);
-        QFETCH(QStringList, enabled);
-        QFETCH(QStringList, disabled);
+        QFETCH(Panel::Controls, enabled);
+        QFETCH(Panel::Controls, disabled);
         QFETCH(QString, header);
         QFETCH(QString, headerSheet);
         QFETCH(QString, button);
@@ -537,25 +523,24 @@ private slots:
     void deviceModelLook_data()
     {
         QTest::addColumn<int>("model");
-        QTest::addColumn<QStringList>("enabled");
-        QTest::addColumn<QStringList>("disabled");
+        QTest::addColumn<Panel::Controls>("enabled");
+        QTest::addColumn<Panel::Controls>("disabled");
 
-        const QStringList ethernetModel =
-            UsbControls + CurrentAddressControls + EthernetControls + QStringList{"label"};
-        const QStringList gsmModel =
-            TcpGroupControls +
-            QStringList{"label_TCP2Settings", "pushButton_Abort232", "pushButton_Abort485"};
+        const Panel::Controls ethernetModel = UsbControls + CurrentAddressControls + EthernetControls +
+                                              Panel::Controls{Panel::CurrentAddressLabel};
+        const Panel::Controls gsmModel =
+            TcpGroupControls + Panel::Controls{Panel::DataHeader, Panel::Abort232, Panel::Abort485};
         QTest::newRow("Ethernet modem") << 1 << ethernetModel << gsmModel;
         QTest::newRow("GSM modem") << 2 << gsmModel << ethernetModel;
-        QTest::newRow("no model") << 0 << QStringList{} << QStringList{};
-        QTest::newRow("unknown model") << 3 << QStringList{} << QStringList{};
+        QTest::newRow("no model") << 0 << Panel::Controls{} << Panel::Controls{};
+        QTest::newRow("unknown model") << 3 << Panel::Controls{} << Panel::Controls{};
     }
 
     void deviceModelLook()
     {
         QFETCH(int, model);
-        QFETCH(QStringList, enabled);
-        QFETCH(QStringList, disabled);
+        QFETCH(Panel::Controls, enabled);
+        QFETCH(Panel::Controls, disabled);
 
         for (const bool before : {true, false}) {
             CommSettings panel;
@@ -585,21 +570,20 @@ private slots:
         TelvorConfigurator window(nullptr, model);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        CommSettings *panel = window.findChild<CommSettings *>();
-        QVERIFY(panel);
-        QVERIFY(panel->isVisible());
+        const Panel driver(window);
+        QVERIFY(driver.widget()->isVisible());
 
-        const QStringList ethernetAndUsb{"lineEdit_ServerIp",     "lineEdit_ServerPort",
-                                         "pushButton_TcpConnect", "pushButton_UsbConnect",
-                                         "comboBox_COMPorts",     "pushButton_RefreshCOM"};
-        const QStringList dataPorts{"lineEdit_TcpServerIp",   "lineEdit_ServerPort232",
-                                    "lineEdit_ServerPort485", "pushButton_232Connect",
-                                    "pushButton_485Connect",  "pushButton_Abort232",
-                                    "pushButton_Abort485"};
-        for (const QString &name : ethernetAndUsb)
-            QVERIFY2(child<QWidget>(*panel, name)->isEnabled() == (model == 1), qPrintable(name));
-        for (const QString &name : dataPorts)
-            QVERIFY2(child<QWidget>(*panel, name)->isEnabled() == (model == 2), qPrintable(name));
+        const Panel::Controls ethernetAndUsb{Panel::EthernetAddress, Panel::EthernetPort,
+                                             Panel::EthernetButton,  Panel::UsbButton,
+                                             Panel::ComPorts,        Panel::RefreshPortsButton};
+        const Panel::Controls dataPorts{Panel::DataAddress, Panel::Port232,  Panel::Port485, Panel::Button232,
+                                        Panel::Button485,   Panel::Abort232, Panel::Abort485};
+        for (const Panel::Control control : ethernetAndUsb)
+            QVERIFY2(driver.control(control)->isEnabled() == (model == 1),
+                     qPrintable(Panel::nameOf(control)));
+        for (const Panel::Control control : dataPorts)
+            QVERIFY2(driver.control(control)->isEnabled() == (model == 2),
+                     qPrintable(Panel::nameOf(control)));
     }
 };
 

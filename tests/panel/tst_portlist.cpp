@@ -9,6 +9,7 @@
 
 #include "commsettings.h"
 #include "devicesimulator.h"
+#include "panel.h"
 #include "telvorconfigurator.h"
 #include "testsupport.h"
 
@@ -21,6 +22,8 @@
 #include <memory>
 
 Q_DECLARE_METATYPE(QSerialPortInfo)
+
+using Driver::Panel;
 
 namespace {
 
@@ -110,7 +113,7 @@ private slots:
         filter.painted = &painted;
         panel.installEventFilter(&filter);
 
-        QComboBox *list = panel.findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QComboBox *list = Panel(panel).comPorts();
         QCoreApplication::processEvents();
         QCOMPARE(ports.listings, 0);
 
@@ -129,7 +132,7 @@ private slots:
         {
             CommSettings panel;
             panel.SetPortSource(ports.source());
-            QComboBox *list = panel.findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+            QComboBox *list = Panel(panel).comPorts();
             QTest::keyClick(list, Qt::Key_Down);
             QCOMPARE(items(list), (QStringList{item("ttyACM0"), item("ttyUSB1")}));
             QCOMPARE(list->currentText(), item("ttyUSB1"));
@@ -137,7 +140,7 @@ private slots:
         {
             CommSettings panel;
             panel.SetPortSource(ports.source());
-            QComboBox *list = panel.findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+            QComboBox *list = Panel(panel).comPorts();
             // The request names the port by its list item (a port the
             // platform does not know reaches the main window without a name),
             // so what counts is the list at the moment of the request.
@@ -147,8 +150,7 @@ private slots:
                 listAtRequest = items(list);
                 chosenAtRequest = list->currentText();
             });
-            QTest::mouseClick(panel.findChild<QPushButton *>(QStringLiteral("pushButton_UsbConnect")),
-                              Qt::LeftButton);
+            Panel(panel).click(Panel::UsbButton);
             QCOMPARE(listAtRequest, (QStringList{item("ttyACM0"), item("ttyUSB1")}));
             QCOMPARE(chosenAtRequest, item("ttyACM0"));
         }
@@ -165,7 +167,7 @@ private slots:
         panel->SetPortSource(ports.source());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QComboBox *list = panel->findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QComboBox *list = Panel(*panel).comPorts();
         QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
 
         ports.names << QStringLiteral("ttyACM0");
@@ -220,7 +222,7 @@ private slots:
         panel.SetPortSource(ports.source(), [&token] { return token; });
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QComboBox *list = panel.findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QComboBox *list = Panel(panel).comPorts();
         QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
 
         const int listings = ports.listings;
@@ -237,8 +239,7 @@ private slots:
 
         // The refresh button lists the ports whatever the token says.
         ports.names = QStringList{QStringLiteral("ttyUSB0")};
-        QTest::mouseClick(panel.findChild<QPushButton *>(QStringLiteral("pushButton_RefreshCOM")),
-                          Qt::LeftButton);
+        Panel(panel).click(Panel::RefreshPortsButton);
         QCOMPARE(items(list), QStringList{item("ttyUSB0")});
         QCOMPARE(ports.listings, listings + 3);
     }
@@ -262,14 +263,13 @@ private slots:
         panel->SetPortSource(ports.source());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QComboBox *list = panel->findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QComboBox *list = Panel(*panel).comPorts();
         const QString ptyItem = item(pty);
         QTRY_COMPARE(items(list), (QStringList{item("ttyS0"), ptyItem}));
 
         // The refresh button still lists the ports at once.
         ports.names.insert(0, QStringLiteral("ttyUSB3"));
-        QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("pushButton_RefreshCOM")),
-                          Qt::LeftButton);
+        Panel(*panel).click(Panel::RefreshPortsButton);
         QCOMPARE(items(list), (QStringList{item("ttyUSB3"), item("ttyS0"), ptyItem}));
 
         // The platform cannot describe a pseudo-terminal as a serial port, so
@@ -277,7 +277,7 @@ private slots:
         // listed port.
         list->setCurrentIndex(2);
         window.openSerialPort(pty);
-        QLabel *usbHeader = panel->findChild<QLabel *>(QStringLiteral("label_USB_Settings"));
+        QLabel *usbHeader = Panel(*panel).label(Panel::UsbHeader);
         QTRY_COMPARE_WITH_TIMEOUT(usbHeader->styleSheet(), QStringLiteral("background-color:green"), 8000);
 
         ListChanges changes(list);
@@ -288,8 +288,7 @@ private slots:
         QCOMPARE(ports.listings, listings);
         QCOMPARE(changes.count(), 0);
 
-        QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("pushButton_UsbConnect")),
-                          Qt::LeftButton);
+        Panel(*panel).click(Panel::UsbButton);
         QTRY_COMPARE_WITH_TIMEOUT(usbHeader->styleSheet(), QStringLiteral("background-color:red"), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyUSB3"), ptyItem, item("ttyACM4")}),
                                   WatchWaitMs);

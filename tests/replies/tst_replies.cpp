@@ -3,6 +3,7 @@
 // page's widgets (by object name), the status texts and the other signals.
 // Apply on the page shows what the page keeps besides its widgets.
 
+#include "page.h"
 #include "testsupport.h"
 #include "transparentconfig.h"
 
@@ -17,6 +18,7 @@
 #include <QtTest>
 
 using Err = TransparentConfig::TrpErr_t;
+using namespace Driver;
 
 namespace {
 
@@ -78,27 +80,18 @@ QVariantMap snapshot(const TransparentConfig &page)
     return state;
 }
 
-// Compares widgets with "objectName=value" pairs separated by blanks (a
-// later pair for the same widget wins): the index of a combo box, the value of
-// a spin box, the text of a line edit, 1 or 0 for a check box.
-void verifyWidgets(const TransparentConfig &page, const QString &expected)
+// Compares the page's controls with the values listed (a later value for
+// the same control wins): the index of a combo box, the value of a spin box,
+// the text of a line edit, 1 or 0 for a check box.
+void verifyWidgets(TransparentConfig &page, const Edits &expected)
 {
-    QMap<QString, QString> wanted;
-    for (const QString &pair : expected.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        wanted[pair.section(QLatin1Char('='), 0, 0)] = pair.section(QLatin1Char('='), 1);
+    QMap<QString, Edit> wanted;
+    for (const Edit &value : expected)
+        wanted[Page::nameOf(value.setting, value.port)] = value;
+    const Page driver(page);
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
-        QWidget *widget = page.findChild<QWidget *>(it.key());
-        QVERIFY2(widget, qPrintable(it.key()));
-        QString actual;
-        if (auto *combo = qobject_cast<QComboBox *>(widget))
-            actual = QString::number(combo->currentIndex());
-        else if (auto *spin = qobject_cast<QSpinBox *>(widget))
-            actual = QString::number(spin->value());
-        else if (auto *edit = qobject_cast<QLineEdit *>(widget))
-            actual = edit->text();
-        else if (auto *check = qobject_cast<QCheckBox *>(widget))
-            actual = QString::number(check->isChecked());
-        QVERIFY2(actual == it.value(), qPrintable(it.key() + QStringLiteral(": ") + actual));
+        const QString actual = driver.shown(it->setting, it->port);
+        QVERIFY2(actual == it->value, qPrintable(it.key() + QStringLiteral(": ") + actual));
     }
 }
 
@@ -106,7 +99,7 @@ void verifyWidgets(const TransparentConfig &page, const QString &expected)
 QList<QByteArray> pressApply(TransparentConfig &page)
 {
     QSignalSpy sent(&page, &TransparentConfig::WriteData);
-    page.findChild<QAbstractButton *>(QStringLiteral("pushButton_ConfigurationApply"))->click();
+    Page(page).apply();
     QList<QByteArray> frames;
     for (const auto &args : sent)
         frames << args.at(0).toByteArray();
@@ -118,19 +111,33 @@ const QByteArray GsmRecord =
     "1,502,4,7,2,2,9,100,1230,2000,5,2,5000,120,1,503,3,8,1,1,5,16,400,1000,7,0,300,180,myAPN.example,1";
 
 // The page after EthRecord; GsmRecord adds GsmFields.
-const QString CommonFields = QStringLiteral(
-    "comboBox_Enable_485=1 spinBox_Port_485=502 comboBox_Mod_485=4 comboBox_Datab_485=0 "
-    "comboBox_Parityb_485=2 "
-    "comboBox_Stopb_485=1 comboBox_Baud_485=9 spinBox_SilentInterval_485=1230 spinBox_ModbusTimeout_485=2000 "
-    "spinBox_EthTimeout_485=5 comboBox_Enable_232=1 spinBox_Port_232=503 comboBox_Mod_232=3 "
-    "comboBox_Datab_232=1 "
-    "comboBox_Parityb_232=1 comboBox_Stopb_232=0 comboBox_Baud_232=5 spinBox_SilentInterval_232=16 "
-    "spinBox_ModbusTimeout_232=1000 spinBox_EthTimeout_232=7 checkBox_InfoResponse=1 ");
+const Edits CommonFields{{Setting::Enable, Port::Rs485, "1"},
+                         {Setting::TcpPort, Port::Rs485, "502"},
+                         {Setting::Mode, Port::Rs485, "4"},
+                         {Setting::DataBits, Port::Rs485, "0"},
+                         {Setting::Parity, Port::Rs485, "2"},
+                         {Setting::StopBits, Port::Rs485, "1"},
+                         {Setting::Baud, Port::Rs485, "9"},
+                         {Setting::SilentInterval, Port::Rs485, "1230"},
+                         {Setting::ModbusTimeout, Port::Rs485, "2000"},
+                         {Setting::EthTimeout, Port::Rs485, "5"},
+                         {Setting::Enable, Port::Rs232, "1"},
+                         {Setting::TcpPort, Port::Rs232, "503"},
+                         {Setting::Mode, Port::Rs232, "3"},
+                         {Setting::DataBits, Port::Rs232, "1"},
+                         {Setting::Parity, Port::Rs232, "1"},
+                         {Setting::StopBits, Port::Rs232, "0"},
+                         {Setting::Baud, Port::Rs232, "5"},
+                         {Setting::SilentInterval, Port::Rs232, "16"},
+                         {Setting::ModbusTimeout, Port::Rs232, "1000"},
+                         {Setting::EthTimeout, Port::Rs232, "7"},
+                         {Setting::InfoResponse, Port::Rs485, "1"}};
 // The APN holds the keyword "APN": the reply is still a port record.
-const QString GsmFields =
-    QStringLiteral("spinBox_RetryCount_485=2 spinBox_IntervalTime_485=5 spinBox_485_Ping_Interval=2 "
-                   "spinBox_RetryCount_232=0 "
-                   "spinBox_IntervalTime_232=300 spinBox_232_Ping_Interval=3 lineEdit_APN=myAPN.example");
+const Edits GsmFields{
+    {Setting::RetryCount, Port::Rs485, "2"},        {Setting::CommandInterval, Port::Rs485, "5"},
+    {Setting::PingInterval, Port::Rs485, "2"},      {Setting::RetryCount, Port::Rs232, "0"},
+    {Setting::CommandInterval, Port::Rs232, "300"}, {Setting::PingInterval, Port::Rs232, "3"},
+    {Setting::Apn, Port::Rs485, "myAPN.example"}};
 
 QByteArray gsmRecord(int retry, int interval, int ping)
 {
@@ -253,10 +260,10 @@ private slots:
     {
         QTest::addColumn<int>("route");
         QTest::addColumn<QByteArray>("record");
-        QTest::addColumn<QString>("expected");
+        QTest::addColumn<Edits>("expected");
         QTest::newRow("Ethernet record over TCP") << int(Ethernet) << EthRecord << CommonFields;
         QTest::newRow("Ethernet record over USB") << int(Usb) << EthRecord << CommonFields;
-        const QString gsm = CommonFields + GsmFields;
+        const Edits gsm = CommonFields + GsmFields;
         QTest::newRow("GSM record on the RS-485 port") << int(Gsm485) << GsmRecord << gsm;
         QTest::newRow("GSM record on the RS-232 port") << int(Gsm232) << GsmRecord << gsm;
     }
@@ -264,7 +271,7 @@ private slots:
     {
         QFETCH(int, route);
         QFETCH(QByteArray, record);
-        QFETCH(QString, expected);
+        QFETCH(Edits, expected);
 
         TransparentConfig page;
         setRoute(page, route);
@@ -317,11 +324,12 @@ private slots:
             feed(page, gsmRecord(previousRetry, previousRetry > 0 ? 5000 : 100, 120));
         QCOMPARE(feed(page, gsmRecord(retry, interval, ping)), Err::err_OK);
 
-        auto *intervalBox = page.findChild<QSpinBox *>(QStringLiteral("spinBox_IntervalTime_485"));
-        QCOMPARE(page.findChild<QSpinBox *>(QStringLiteral("spinBox_RetryCount_485"))->value(), retry);
+        const Page driver(page);
+        auto *intervalBox = driver.spinBox(Setting::CommandInterval, Port::Rs485);
+        QCOMPARE(driver.value(Setting::RetryCount, Port::Rs485), retry);
         QCOMPARE(intervalBox->value(), shownInterval);
         QCOMPARE(intervalBox->suffix(), intervalSuffix);
-        QCOMPARE(page.findChild<QSpinBox *>(QStringLiteral("spinBox_485_Ping_Interval"))->value(), shownPing);
+        QCOMPARE(driver.value(Setting::PingInterval, Port::Rs485), shownPing);
     }
 
     void fillRaisesNoEnableWarning_data()
@@ -347,13 +355,14 @@ private slots:
         TestSupport::MessageBoxAnswerer answerer;
         feed(page, record(before));
         feed(page, record(after));
-        verifyWidgets(page, QStringLiteral("comboBox_Enable_485=%1 comboBox_Enable_232=%1").arg(after));
+        verifyWidgets(page, Edits{{Setting::Enable, Port::Rs485, QString::number(after)},
+                                  {Setting::Enable, Port::Rs232, QString::number(after)}});
         QCoreApplication::processEvents();
         QVERIFY(answerer.seen().isEmpty());
 
         // The warning itself is alive: a change away from the device's value warns.
         answerer.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
-        page.findChild<QComboBox *>(QStringLiteral("comboBox_Enable_232"))->setCurrentIndex(1 - after);
+        Page(page).choose(Setting::Enable, Port::Rs232, 1 - after);
         QCOMPARE(answerer.seen().size(), 1);
     }
 
@@ -465,15 +474,15 @@ private slots:
 
         // Skipped: 485 enable 2, mode 5, stop bits 3, baud 12, 7 ms; 232 data bits 9,
         // 130 characters; info response 2. Everything else is applied.
-        const QString expected =
+        const Edits expected =
             CommonFields +
-            QStringLiteral(
-                "spinBox_Port_485=602 comboBox_Datab_485=1 comboBox_Parityb_485=1 "
-                "spinBox_ModbusTimeout_485=3000 "
-                "spinBox_EthTimeout_485=6 comboBox_Enable_232=0 spinBox_Port_232=603 comboBox_Mod_232=0 "
-                "comboBox_Parityb_232=2 comboBox_Stopb_232=1 comboBox_Baud_232=8 "
-                "spinBox_ModbusTimeout_232=1500 "
-                "spinBox_EthTimeout_232=8");
+            Edits{{Setting::TcpPort, Port::Rs485, "602"},  {Setting::DataBits, Port::Rs485, "1"},
+                  {Setting::Parity, Port::Rs485, "1"},     {Setting::ModbusTimeout, Port::Rs485, "3000"},
+                  {Setting::EthTimeout, Port::Rs485, "6"}, {Setting::Enable, Port::Rs232, "0"},
+                  {Setting::TcpPort, Port::Rs232, "603"},  {Setting::Mode, Port::Rs232, "0"},
+                  {Setting::Parity, Port::Rs232, "2"},     {Setting::StopBits, Port::Rs232, "1"},
+                  {Setting::Baud, Port::Rs232, "8"},       {Setting::ModbusTimeout, Port::Rs232, "1500"},
+                  {Setting::EthTimeout, Port::Rs232, "8"}};
         verifyWidgets(page, expected);
         QCOMPARE(statusSpy.count(), 1);
         QCOMPARE(statusSpy.at(0).at(0).toString(),

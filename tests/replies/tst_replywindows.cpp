@@ -5,6 +5,8 @@
 
 #include "commsettings.h"
 #include "devinfo.h"
+#include "infowindow.h"
+#include "networkwindow.h"
 #include "staticipconfig.h"
 #include "testsupport.h"
 #include "transparentconfig.h"
@@ -20,19 +22,11 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+using namespace Driver;
+
 namespace {
 
-const char *const InfoEntries[] = {
-    "lineEdit_SerialNum",        "lineEdit_MacAddr",           "lineEdit_ProductType",
-    "lineEdit_ProductSubType",   "lineEdit_VersionMajorApp",   "lineEdit_VersionMinorApp",
-    "lineEdit_BoardType",        "lineEdit_VersionMajorBoard", "lineEdit_VersionMinorBoard",
-    "lineEdit_VersionParameter",
-};
-
-const char *const AddressEntries[] = {
-    "lineEdit_IpAddr",    "lineEdit_SubnetMask", "lineEdit_DefaultGateway",
-    "lineEdit_DNS1_Addr", "lineEdit_DNS2_Addr",
-};
+const QList<NetworkWindow::Entry> AddressEntries = NetworkWindow::addressEntries();
 
 QList<DevInfo *> infoWindows()
 {
@@ -46,15 +40,12 @@ QList<DevInfo *> infoWindows()
 
 QStringList entryTexts(const QWidget &window)
 {
-    QStringList texts;
-    for (const char *name : InfoEntries)
-        texts << window.findChild<QLineEdit *>(QLatin1String(name))->text();
-    return texts;
+    return InfoWindow(window).texts();
 }
 
-QLineEdit *entry(const QWidget &window, const char *name)
+QLineEdit *entry(const QWidget &window, NetworkWindow::Entry entry)
 {
-    return window.findChild<QLineEdit *>(QLatin1String(name));
+    return NetworkWindow(window).entry(entry);
 }
 
 // A catalogue that rewrites every text it is asked for.
@@ -149,14 +140,14 @@ private slots:
         page.SetETHSettings(true);
         StaticIpConfig window(CommSettings::USB);
         if (!dhcp)
-            window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->setChecked(true);
+            NetworkWindow(window).dhcp()->setChecked(true);
 
         QByteArray reply = "+READ_NETWORKCFG=00:1A:2B:3C:4D:5E," + flag +
                            ",010,000,001,002,255,255,255,0,10,0,1,254,8,8,8,8,8,8,4,4\r\n";
         QCOMPARE(page.Receive_Callback(reply, &window), TransparentConfig::err_OK);
 
-        QCOMPARE(entry(window, "lineEdit_MacAddr")->text(), QStringLiteral("00:1A:2B:3C:4D:5E"));
-        QCOMPARE(window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->isChecked(), dhcp);
+        QCOMPARE(entry(window, NetworkWindow::MacAddress)->text(), QStringLiteral("00:1A:2B:3C:4D:5E"));
+        QCOMPARE(NetworkWindow(window).dhcp()->isChecked(), dhcp);
         const QStringList expected{"010.000.001.002", "255.255.255.0", "10.0.1.254", "8.8.8.8", "8.8.4.4"};
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(entry(window, AddressEntries[i])->text(), expected.at(i));
@@ -189,9 +180,9 @@ private slots:
         QCOMPARE(statusSpy.count(), 1);
         QCOMPARE(statusSpy.at(0).at(0).toString(), status);
         QCOMPARE(statusSpy.at(0).at(1).toInt(), 3000);
-        QCOMPARE(entry(window, "lineEdit_MacAddr")->text(), QString());
-        QVERIFY(!window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->isChecked());
-        for (const char *name : AddressEntries)
+        QCOMPARE(entry(window, NetworkWindow::MacAddress)->text(), QString());
+        QVERIFY(!NetworkWindow(window).dhcp()->isChecked());
+        for (const NetworkWindow::Entry name : AddressEntries)
             QCOMPARE(entry(window, name)->text(), QStringLiteral("0.0.0.0"));
     }
 
@@ -201,27 +192,27 @@ private slots:
         for (const QByteArray &qba :
              {QByteArray(), QByteArray(","), QByteArray("m,0,1,2,3"), QByteArray(30, ',')}) {
             window.ReadNetworkCfg(qba);
-            QCOMPARE(entry(window, "lineEdit_MacAddr")->text(), QString());
-            QCOMPARE(entry(window, "lineEdit_IpAddr")->text(), QStringLiteral("0.0.0.0"));
+            QCOMPARE(entry(window, NetworkWindow::MacAddress)->text(), QString());
+            QCOMPARE(entry(window, NetworkWindow::Address)->text(), QStringLiteral("0.0.0.0"));
         }
     }
 
     void viewOnlyOverTheConfigurationService()
     {
         StaticIpConfig window(CommSettings::TCP);
-        for (const char *name : AddressEntries)
+        for (const NetworkWindow::Entry name : AddressEntries)
             QVERIFY(entry(window, name)->isReadOnly());
-        QVERIFY(!window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->isEnabled());
-        QVERIFY(!window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->isEnabled());
+        QVERIFY(!NetworkWindow(window).dhcp()->isEnabled());
+        QVERIFY(!NetworkWindow(window).applyButton()->isEnabled());
 
         QSignalSpy sent(&window, &StaticIpConfig::WriteData);
-        window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Read"))->click();
+        NetworkWindow(window).readButton()->click();
         QCOMPARE(sent.count(), 1);
         QCOMPARE(sent.at(0).at(0).toByteArray(), QByteArray("AT+READ_NETWORKCFG\r\n"));
 
         StaticIpConfig editable(CommSettings::TCP232);
-        QVERIFY(!entry(editable, "lineEdit_IpAddr")->isReadOnly());
-        QVERIFY(editable.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->isEnabled());
+        QVERIFY(!entry(editable, NetworkWindow::Address)->isReadOnly());
+        QVERIFY(NetworkWindow(editable).applyButton()->isEnabled());
     }
 
     void applySendsTheRecordAndCloses_data()
@@ -241,17 +232,17 @@ private slots:
         QFETCH(QByteArray, frame);
         StaticIpConfig window(CommSettings::USB);
         window.show();
-        entry(window, "lineEdit_IpAddr")->setText(QStringLiteral("192.168.1.50"));
-        entry(window, "lineEdit_SubnetMask")->setText(QStringLiteral("255.255.255.0"));
-        entry(window, "lineEdit_DefaultGateway")->setText(QStringLiteral("192.168.1.1"));
-        entry(window, "lineEdit_DNS1_Addr")->setText(QStringLiteral("8.8.8.8"));
-        entry(window, "lineEdit_DNS2_Addr")->setText(QStringLiteral("8.8.4.4"));
-        window.findChild<QCheckBox *>(QStringLiteral("checkBox_Dhcp"))->setChecked(dhcp);
-        QCOMPARE(entry(window, "lineEdit_IpAddr")->isEnabled(), !dhcp);
+        entry(window, NetworkWindow::Address)->setText(QStringLiteral("192.168.1.50"));
+        entry(window, NetworkWindow::SubnetMask)->setText(QStringLiteral("255.255.255.0"));
+        entry(window, NetworkWindow::Gateway)->setText(QStringLiteral("192.168.1.1"));
+        entry(window, NetworkWindow::Dns1)->setText(QStringLiteral("8.8.8.8"));
+        entry(window, NetworkWindow::Dns2)->setText(QStringLiteral("8.8.4.4"));
+        NetworkWindow(window).dhcp()->setChecked(dhcp);
+        QCOMPARE(entry(window, NetworkWindow::Address)->isEnabled(), !dhcp);
 
         QSignalSpy sent(&window, &StaticIpConfig::WriteData);
         QSignalSpy closed(&window, &StaticIpConfig::Close_StaticIpConfigWindow);
-        window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+        NetworkWindow(window).applyButton()->click();
         QCOMPARE(sent.count(), 1);
         QCOMPARE(sent.at(0).at(0).toByteArray(), frame);
         QCOMPARE(closed.count(), 1);
@@ -264,14 +255,14 @@ private slots:
         RewriteEverything rewriter;
         QVERIFY(QCoreApplication::installTranslator(&rewriter));
         StaticIpConfig window(CommSettings::TCP232);
-        QCOMPARE(window.findChild<QLabel *>(QStringLiteral("label_IpAddr"))->text(),
+        QCOMPARE(NetworkWindow(window).caption(NetworkWindow::Address)->text(),
                  QStringLiteral("<translated>"));
         const char *const texts[] = {"10.0.0.200", "255.0.0.0", "10.0.0.1", "1.1.1.1", "9.9.9.9"};
         for (int i = 0; i < 5; ++i)
             entry(window, AddressEntries[i])->setText(QLatin1String(texts[i]));
 
         QSignalSpy sent(&window, &StaticIpConfig::WriteData);
-        window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+        NetworkWindow(window).applyButton()->click();
         QCoreApplication::removeTranslator(&rewriter);
         QCOMPARE(sent.count(), 1);
         QCOMPARE(sent.at(0).at(0).toByteArray(),
@@ -280,33 +271,31 @@ private slots:
 
     void applyRefusesWhatIsNotAnAddress_data()
     {
-        QTest::addColumn<QByteArray>("entryName");
+        QTest::addColumn<NetworkWindow::Entry>("entryName");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("caption");
         QTest::newRow("three octets")
-            << QByteArray("lineEdit_IpAddr") << QStringLiteral("192.168.1") << "IP Address";
-        QTest::newRow("octet 256") << QByteArray("lineEdit_SubnetMask") << QStringLiteral("255.256.0.0")
+            << NetworkWindow::Address << QStringLiteral("192.168.1") << "IP Address";
+        QTest::newRow("octet 256") << NetworkWindow::SubnetMask << QStringLiteral("255.256.0.0")
                                    << "Subnet Mask";
-        QTest::newRow("comma") << QByteArray("lineEdit_DefaultGateway") << QStringLiteral("10,0.0.1")
-                               << "Default Gateway";
-        QTest::newRow("empty") << QByteArray("lineEdit_DNS1_Addr") << QString() << "DNS-1 Address";
-        QTest::newRow("five octets") << QByteArray("lineEdit_DNS2_Addr") << QStringLiteral("8.8.4.4.4")
-                                     << "DNS-2 Address";
+        QTest::newRow("comma") << NetworkWindow::Gateway << QStringLiteral("10,0.0.1") << "Default Gateway";
+        QTest::newRow("empty") << NetworkWindow::Dns1 << QString() << "DNS-1 Address";
+        QTest::newRow("five octets") << NetworkWindow::Dns2 << QStringLiteral("8.8.4.4.4") << "DNS-2 Address";
     }
     void applyRefusesWhatIsNotAnAddress()
     {
-        QFETCH(QByteArray, entryName);
+        QFETCH(NetworkWindow::Entry, entryName);
         QFETCH(QString, text);
         QFETCH(QString, caption);
         StaticIpConfig window(CommSettings::TCP485);
         window.show();
-        entry(window, entryName.constData())->setText(text);
+        entry(window, entryName)->setText(text);
         TestSupport::MessageBoxAnswerer answerer;
         answerer.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
         QSignalSpy sent(&window, &StaticIpConfig::WriteData);
         QSignalSpy closed(&window, &StaticIpConfig::Close_StaticIpConfigWindow);
 
-        window.findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+        NetworkWindow(window).applyButton()->click();
 
         QCOMPARE(answerer.seen().size(), 1);
         QVERIFY(answerer.seen().first().text.contains(caption));

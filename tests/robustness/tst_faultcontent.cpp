@@ -50,29 +50,36 @@ private slots:
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QString>("widget");
+        QTest::addColumn<Control>("widget");
         QTest::addColumn<int>("shown"); // -1: the widget keeps what it showed
         QTest::addColumn<QString>("skipped");
 
-        QTest::newRow("sign") << 6 << QByteArray("+7") << "comboBox_Baud_485" << 7 << QString();
-        QTest::newRow("leading zeros") << 3 << QByteArray("0007") << "comboBox_Datab_485" << 0 << QString();
-        QTest::newRow("empty field reads as 0") << 6 << QByteArray() << "comboBox_Baud_485" << 0 << QString();
+        QTest::newRow("sign") << 6 << QByteArray("+7") << Control{Setting::Baud, Port::Rs485} << 7
+                              << QString();
+        QTest::newRow("leading zeros")
+            << 3 << QByteArray("0007") << Control{Setting::DataBits, Port::Rs485} << 0 << QString();
+        QTest::newRow("empty field reads as 0")
+            << 6 << QByteArray() << Control{Setting::Baud, Port::Rs485} << 0 << QString();
         QTest::newRow("hexadecimal reads as 0")
-            << 6 << QByteArray("0x5") << "comboBox_Baud_485" << 0 << QString();
+            << 6 << QByteArray("0x5") << Control{Setting::Baud, Port::Rs485} << 0 << QString();
         QTest::newRow("blank before the digits reads as 0")
-            << 17 << QByteArray(" 5") << "comboBox_Baud_232" << 0 << QString();
-        QTest::newRow("negative") << 6 << QByteArray("-1") << "comboBox_Baud_485" << -1 << "485BAUD=-1";
-        QTest::newRow("above the range") << 2 << QByteArray("5") << "comboBox_Mod_485" << -1 << "485MOD=5";
+            << 17 << QByteArray(" 5") << Control{Setting::Baud, Port::Rs232} << 0 << QString();
+        QTest::newRow("negative") << 6 << QByteArray("-1") << Control{Setting::Baud, Port::Rs485} << -1
+                                  << "485BAUD=-1";
+        QTest::newRow("above the range")
+            << 2 << QByteArray("5") << Control{Setting::Mode, Port::Rs485} << -1 << "485MOD=5";
         QTest::newRow("a baud rate instead of its index")
-            << 17 << QByteArray("9600") << "comboBox_Baud_232" << -1 << "232BAUD=9600";
+            << 17 << QByteArray("9600") << Control{Setting::Baud, Port::Rs232} << -1 << "232BAUD=9600";
         QTest::newRow("beyond 32 bits")
-            << 5 << QByteArray("4294967298") << "comboBox_Stopb_485" << -1 << "485STPB=4294967298";
+            << 5 << QByteArray("4294967298") << Control{Setting::StopBits, Port::Rs485} << -1
+            << "485STPB=4294967298";
         QTest::newRow("beyond 32 bits, negative, reads as 0")
-            << 17 << QByteArray("-2147483649") << "comboBox_Baud_232" << 0 << QString();
+            << 17 << QByteArray("-2147483649") << Control{Setting::Baud, Port::Rs232} << 0 << QString();
         QTest::newRow("largest 32-bit number as a TCP port")
-            << 1 << QByteArray("2147483647") << "comboBox_Baud_485" << 8 << "485PORT=2147483647";
+            << 1 << QByteArray("2147483647") << Control{Setting::Baud, Port::Rs485} << 8
+            << "485PORT=2147483647";
         QTest::newRow("info response 2")
-            << 22 << QByteArray("2") << "comboBox_Baud_485" << 8 << "INFORESPONSE=2";
+            << 22 << QByteArray("2") << Control{Setting::Baud, Port::Rs485} << 8 << "INFORESPONSE=2";
     }
 
     // One odd value in an otherwise good Ethernet port record. A number the
@@ -82,20 +89,20 @@ private slots:
     {
         QFETCH(int, position);
         QFETCH(QByteArray, value);
-        QFETCH(QString, widget);
+        QFETCH(Control, widget);
         QFETCH(int, shown);
         QFETCH(QString, skipped);
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP);
         QVERIFY(s.ready);
-        const int before = s.tool.comboIndex(widget);
+        const int before = s.tool.page.index(widget.setting, widget.port);
 
         s.device->sendRaw(s.endpoint, portRecord(withValue(OddEthernetValues, position, value)));
         if (position != 17)
-            QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_232")), 4);
+            QTRY_COMPARE(s.tool.page.index(Setting::Baud, Port::Rs232), 4);
         else
-            QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Mod_485")), 3);
-        QCOMPARE(s.tool.comboIndex(widget), shown < 0 ? before : shown);
+            QTRY_COMPARE(s.tool.page.index(Setting::Mode, Port::Rs485), 3);
+        QCOMPARE(s.tool.page.index(widget.setting, widget.port), shown < 0 ? before : shown);
         if (skipped.isEmpty()) {
             QVERIFY(s.tool.statusLog.filter(QStringLiteral("Out-of-range")).isEmpty());
         } else {
@@ -134,7 +141,7 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP);
         QVERIFY(s.ready);
-        auto *entry = s.tool.find<QLineEdit>(QStringLiteral("lineEdit_CurrentIpAddr"));
+        auto *entry = s.tool.panel.entry(Panel::CurrentAddress);
         entry->setText(QStringLiteral("not yet"));
 
         s.device->sendRaw(s.endpoint, "+CURRENT_IP=" + value + "\r\n");
@@ -169,17 +176,16 @@ private slots:
 
         // The network window, opened from the page; the device answers with
         // its record, then an odd one arrives.
-        ethernet.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        ethernet.tool.page.click(Setting::StaticIpButton);
         QTRY_COMPARE(topLevel<StaticIpConfig>().size(), 1);
         StaticIpConfig *network = topLevel<StaticIpConfig>().first();
-        auto *mac = network->findChild<QLineEdit *>(QStringLiteral("lineEdit_MacAddr"));
+        auto *mac = NetworkWindow(*network).entry(NetworkWindow::MacAddress);
         QTRY_VERIFY(!mac->text().isEmpty());
         ethernet.device->sendRaw(ethernet.endpoint,
                                  bytes("+READ_NETWORKCFG=00:1E\xff,1,10,0,\0,1,255,255,255,0,10,0,0,254,"
                                        "8,8,8,8,8,8,4,4\r\n"));
         QTRY_COMPARE(mac->text(), QStringLiteral("00:1E") + bad);
-        QCOMPARE(network->findChild<QLineEdit *>(QStringLiteral("lineEdit_IpAddr"))->text(),
-                 QStringLiteral("10.0."));
+        QCOMPARE(NetworkWindow(*network).entry(NetworkWindow::Address)->text(), QStringLiteral("10.0."));
         network->close();
         QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
         QCOMPARE(ethernet.device->received(ethernet.endpoint), (Frames{ReadAll, ReadNetwork}));
@@ -188,9 +194,8 @@ private slots:
         Session gsm(CommSettings::TCP232);
         QVERIFY(gsm.ready);
         gsm.device->sendRaw(gsm.endpoint, portRecord(withValue(OddGsmValues, 28, bytes("inter\xffnet\0x"))));
-        QTRY_COMPARE(gsm.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
-        QCOMPARE(gsm.tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
-                 QStringLiteral("inter") + bad + QStringLiteral("net"));
+        QTRY_COMPARE(gsm.tool.page.index(Setting::Baud, Port::Rs485), 8);
+        QCOMPARE(gsm.tool.page.apn()->text(), QStringLiteral("inter") + bad + QStringLiteral("net"));
         QCOMPARE(gsm.tool.errorTexts(), QStringList());
         QCOMPARE(gsm.device->received(gsm.endpoint), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
@@ -243,9 +248,9 @@ private slots:
 
         s.device->sendRaw(s.endpoint, portRecord(values));
         if (text.isEmpty()) {
-            QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
-            QCOMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_232")), 4);
-            QVERIFY(s.tool.find<QCheckBox>(QStringLiteral("checkBox_InfoResponse"))->isChecked());
+            QTRY_COMPARE(s.tool.page.index(Setting::Baud, Port::Rs485), 8);
+            QCOMPARE(s.tool.page.index(Setting::Baud, Port::Rs232), 4);
+            QVERIFY(s.tool.page.infoResponse()->isChecked());
             QTest::qWait(100);
             QVERIFY(s.tool.statusLog.filter(QStringLiteral("READALL")).isEmpty());
         } else {
@@ -253,7 +258,7 @@ private slots:
             QCOMPARE(s.tool.pageState(), pageBefore);
             // The next whole record is applied.
             s.device->sendRaw(s.endpoint, portRecord(oddValuesFor(route)));
-            QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
+            QTRY_COMPARE(s.tool.page.index(Setting::Baud, Port::Rs485), 8);
         }
         QCOMPARE(s.tool.errorTexts(), QStringList());
         QCOMPARE(s.device->received(s.endpoint), Frames{ReadAll});
@@ -278,10 +283,10 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP);
         QVERIFY(s.ready);
-        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        s.tool.page.click(Setting::StaticIpButton);
         QTRY_COMPARE(topLevel<StaticIpConfig>().size(), 1);
         StaticIpConfig *network = topLevel<StaticIpConfig>().first();
-        QTRY_VERIFY(!network->findChild<QLineEdit *>(QStringLiteral("lineEdit_MacAddr"))->text().isEmpty());
+        QTRY_VERIFY(!NetworkWindow(*network).entry(NetworkWindow::MacAddress)->text().isEmpty());
         const QStringList before = lineEditTexts(*network);
 
         QList<QByteArray> record;
@@ -295,10 +300,9 @@ private slots:
         // The window still takes a whole record.
         s.device->sendRaw(s.endpoint,
                           "+READ_NETWORKCFG=AA:BB,1,10,0,0,9,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4\r\n");
-        QTRY_COMPARE(network->findChild<QLineEdit *>(QStringLiteral("lineEdit_MacAddr"))->text(),
+        QTRY_COMPARE(NetworkWindow(*network).entry(NetworkWindow::MacAddress)->text(),
                      QStringLiteral("AA:BB"));
-        QCOMPARE(network->findChild<QLineEdit *>(QStringLiteral("lineEdit_IpAddr"))->text(),
-                 QStringLiteral("10.0.0.9"));
+        QCOMPARE(NetworkWindow(*network).entry(NetworkWindow::Address)->text(), QStringLiteral("10.0.0.9"));
         network->close();
         QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
         QCOMPARE(s.tool.errorTexts(), QStringList());
@@ -345,16 +349,16 @@ private slots:
         Session s(route, refusing);
         QVERIFY(s.ready);
         s.device->sendRaw(s.endpoint, portRecord(oddValuesFor(route)));
-        QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
+        QTRY_COMPARE(s.tool.page.index(Setting::Baud, Port::Rs485), 8);
 
         // On a data port only the port that carries the route is editable.
         const bool rs232 = route == CommSettings::TCP232;
-        s.tool.choose(rs232 ? QStringLiteral("comboBox_Baud_232") : QStringLiteral("comboBox_Baud_485"), 7);
+        s.tool.page.setBaud(rs232 ? Port::Rs232 : Port::Rs485, 7);
         const QByteArray written =
             "AT+WRITEALL=" + withValue(oddValuesFor(route), rs232 ? 20 : 6, "7") + "\r\n";
         auto apply = [&] {
             boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-            s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+            s.tool.page.click(Setting::ApplyButton);
         };
         const QString errorText = receiveError(route, QStringLiteral("err_Unknown"));
 

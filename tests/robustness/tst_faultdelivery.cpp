@@ -40,15 +40,15 @@ namespace {
 // The page shows the odd record of the tool's route.
 void verifyRecordShown(const Tool &tool)
 {
-    QCOMPARE(tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
-    QCOMPARE(tool.comboIndex(QStringLiteral("comboBox_Mod_485")), 3);
-    QCOMPARE(tool.comboIndex(QStringLiteral("comboBox_Datab_485")), 0);
-    QCOMPARE(tool.comboIndex(QStringLiteral("comboBox_Stopb_485")), 1);
-    QCOMPARE(tool.comboIndex(QStringLiteral("comboBox_Baud_232")), 4);
-    QCOMPARE(tool.comboIndex(QStringLiteral("comboBox_Parityb_232")), 1);
-    QVERIFY(tool.find<QCheckBox>(QStringLiteral("checkBox_InfoResponse"))->isChecked());
+    QCOMPARE(tool.page.index(Setting::Baud, Port::Rs485), 8);
+    QCOMPARE(tool.page.index(Setting::Mode, Port::Rs485), 3);
+    QCOMPARE(tool.page.index(Setting::DataBits, Port::Rs485), 0);
+    QCOMPARE(tool.page.index(Setting::StopBits, Port::Rs485), 1);
+    QCOMPARE(tool.page.index(Setting::Baud, Port::Rs232), 4);
+    QCOMPARE(tool.page.index(Setting::Parity, Port::Rs232), 1);
+    QVERIFY(tool.page.infoResponse()->isChecked());
     if (isDataPort(tool.route))
-        QCOMPARE(tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(), QStringLiteral("apn.example"));
+        QCOMPARE(tool.page.apn()->text(), QStringLiteral("apn.example"));
 }
 
 qint64 allocatedBytes()
@@ -141,9 +141,9 @@ private slots:
         Session s(route, faults);
         QVERIFY(s.ready);
         QVERIFY(s.tool.routeUp());
-        QVERIFY(s.tool.page->isEnabled());
+        QVERIFY(s.tool.pageEnabled());
 
-        s.tool.click(QStringLiteral("pushButton_ConfigurationApply")); // unchanged: no question
+        s.tool.page.click(Setting::ApplyButton); // unchanged: no question
         QTRY_COMPARE(s.device->received(s.endpoint).size(), 2);
         const QByteArray written = s.device->received(s.endpoint).at(1);
         QVERIFY(written.startsWith("AT+WRITEALL="));
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(infoTexts(*topLevel<DevInfo>().first()), InfoTexts);
 
         sendCut(*s.device, s.endpoint, portRecord(oddValuesFor(route)), cut, 11);
-        QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
+        QTRY_COMPARE(s.tool.page.index(Setting::Baud, Port::Rs485), 8);
         verifyRecordShown(s.tool);
 
         QTest::qWait(1200); // nothing is left over to be dropped later
@@ -193,22 +193,21 @@ private slots:
         devsim::Faults coalesced;
         coalesced.coalesce = 2;
         s.device->setFaults(coalesced);
-        s.tool.trigger(QStringLiteral("actionGET_INFO"));
-        s.tool.trigger(QStringLiteral("actionGET_INFO"));
+        s.tool.trigger(Command::GetInfo);
+        s.tool.trigger(Command::GetInfo);
         QTRY_COMPARE(topLevel<DevInfo>().size(), 3);
 
         s.tool.statusBar->clearMessage(); // so that "Ping -> OK" shown again is logged again
         if (isDataPort(route))
-            s.tool.trigger(QStringLiteral("actionPING"));
+            s.tool.trigger(Command::Ping);
         else
-            s.tool.click(QStringLiteral("pushButton_GetIpAddr"));
-        s.tool.click(QStringLiteral("pushButton_ReadConfiguration"));
-        QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 2);
+            s.tool.panel.click(Panel::CurrentAddressButton);
+        s.tool.page.click(Setting::ReadButton);
+        QTRY_COMPARE(s.tool.page.index(Setting::Baud, Port::Rs485), 2);
         if (isDataPort(route))
             QTRY_COMPARE(s.tool.statusCount(QStringLiteral("Ping -> OK")), 3);
         else
-            QCOMPARE(s.tool.find<QLineEdit>(QStringLiteral("lineEdit_CurrentIpAddr"))->text(),
-                     QStringLiteral("192.168.1.100"));
+            QCOMPARE(s.tool.panel.entry(Panel::CurrentAddress)->text(), QStringLiteral("192.168.1.100"));
 
         QCOMPARE(s.tool.errorTexts(), QStringList());
         const QByteArray pingOrAddress = isDataPort(route) ? "AT+PING\r\n" : "AT+CURRENT_IP\r\n";
@@ -269,7 +268,7 @@ private slots:
         QVERIFY(s.tool.routeUp());
 
         s.device->sendRaw(s.endpoint, portRecord(oddValuesFor(route)));
-        QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
+        QTRY_COMPARE(s.tool.page.index(Setting::Baud, Port::Rs485), 8);
         verifyRecordShown(s.tool);
         QTest::qWait(1200);
         QCOMPARE(s.tool.statusCount(endError), 1);

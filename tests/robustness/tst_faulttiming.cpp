@@ -22,7 +22,7 @@ namespace {
 
 int baud485(const Tool &tool)
 {
-    return tool.comboIndex(QStringLiteral("comboBox_Baud_485"));
+    return tool.page.index(Setting::Baud, Port::Rs485);
 }
 
 } // namespace
@@ -68,9 +68,9 @@ private slots:
         QCOMPARE(boxes.seen().size(), 2);
 
         QVERIFY(!service.sawRouteUp());
-        QVERIFY(!service.routeUp() && !service.page->isEnabled());
+        QVERIFY(!service.routeUp() && !service.pageEnabled());
         QVERIFY(!usb.sawRouteUp());
-        QVERIFY(!usb.routeUp() && !usb.page->isEnabled());
+        QVERIFY(!usb.routeUp() && !usb.pageEnabled());
         for (Tool *tool : {&rs232, &rs485}) {
             QVERIFY(tool->routeUp());
             QVERIFY(tool->statusLog.contains(QStringLiteral("Connected Succesfully")));
@@ -83,8 +83,8 @@ private slots:
         device->setFaults({});
         service.connectTo(*device);
         usb.connectTo(*device);
-        rs232.click(QStringLiteral("pushButton_ReadConfiguration"));
-        rs485.click(QStringLiteral("pushButton_ReadConfiguration"));
+        rs232.page.click(Setting::ReadButton);
+        rs485.page.click(Setting::ReadButton);
         for (Tool *tool : {&service, &usb, &rs232, &rs485}) {
             QVERIFY(tool->waitForRecord());
             QVERIFY(tool->routeUp());
@@ -150,7 +150,7 @@ private slots:
         devsim::Faults broken;
         broken.closeMidReply = true;
         s.device->setFaults(broken);
-        s.tool.click(QStringLiteral("pushButton_ReadConfiguration"));
+        s.tool.page.click(Setting::ReadButton);
 
         if (route == CommSettings::USB) {
             QVERIFY(s.tool.waitForStatus(receiveError(route, QStringLiteral("err_EndChr")), 3000));
@@ -165,7 +165,7 @@ private slots:
         QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAll, ReadAll}));
 
         if (route == CommSettings::USB)
-            s.tool.click(QStringLiteral("pushButton_ReadConfiguration"));
+            s.tool.page.click(Setting::ReadButton);
         else
             s.tool.connectTo(*s.device);
         QTRY_COMPARE(baud485(s.tool), 9);
@@ -203,18 +203,18 @@ private slots:
         auto write = [&] {
             const int sent = s.device->received(s.endpoint).size();
             if (network) {
-                s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+                s.tool.page.click(Setting::StaticIpButton);
                 QTRY_VERIFY(!visibleWindows("StaticIpConfig").isEmpty());
                 QTRY_COMPARE(s.device->received(s.endpoint).size(), sent + 1);
-                auto *window = visibleWindows("StaticIpConfig").first();
-                QTRY_VERIFY(!window->findChild<QLineEdit *>(QStringLiteral("lineEdit_IpAddr"))->text().isEmpty());
+                const NetworkWindow window(*visibleWindows("StaticIpConfig").first());
+                QTRY_VERIFY(!window.text(NetworkWindow::Address).isEmpty());
                 sinceWrite.start();
-                window->findChild<QAbstractButton *>(QStringLiteral("pushButton_Apply"))->click();
+                window.applyButton()->click();
                 QTRY_COMPARE(s.device->received(s.endpoint).size(), sent + 2);
                 QVERIFY(s.device->received(s.endpoint).last().startsWith("AT+WRITE_NETWORKCFG="));
             } else {
                 sinceWrite.start();
-                s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+                s.tool.page.click(Setting::ApplyButton);
                 QTRY_COMPARE(s.device->received(s.endpoint).size(), sent + 1);
                 QVERIFY(s.device->received(s.endpoint).last().startsWith("AT+WRITEALL="));
             }
@@ -273,7 +273,7 @@ private slots:
         QVERIFY(rs485.statusLog.contains(QStringLiteral("Disconnected from TCP 485 Port")));
         for (Tool *tool : {&rs232, &rs485}) {
             QVERIFY(!tool->routeUp());
-            QVERIFY(!tool->page->isEnabled());
+            QVERIFY(!tool->pageEnabled());
             QVERIFY(!tool->statusLog.contains(QStringLiteral("Connected Succesfully")));
             QCOMPARE(device->received(endpointFor(tool->route)), Frames{});
         }

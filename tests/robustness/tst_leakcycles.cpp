@@ -70,17 +70,16 @@ private slots:
         int topLevelBefore = 0;
 
         for (int round = 0; round < WindowRounds; ++round) {
-            s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+            s.tool.page.click(Setting::StaticIpButton);
             QTRY_COMPARE(topLevel<StaticIpConfig>().size(), 1);
-            auto *mac = topLevel<StaticIpConfig>().first()->findChild<QLineEdit *>(
-                QStringLiteral("lineEdit_MacAddr"));
+            auto *mac = NetworkWindow(*topLevel<StaticIpConfig>().first()).entry(NetworkWindow::MacAddress);
             QTRY_VERIFY(!mac->text().isEmpty());
             topLevel<StaticIpConfig>().first()->close();
             QTRY_VERIFY(topLevel<StaticIpConfig>().isEmpty());
 
             const int open = 1 + round % 4;
             for (int i = 0; i < open; ++i)
-                s.tool.trigger(QStringLiteral("actionGET_INFO"));
+                s.tool.trigger(Command::GetInfo);
             QTRY_COMPARE(topLevel<DevInfo>().size(), open);
             closeAll<DevInfo>();
             QVERIFY(topLevel<DevInfo>().isEmpty());
@@ -108,9 +107,9 @@ private slots:
         auto tool = std::make_unique<Tool>(CommSettings::USB);
         tool->connectTo(*device);
         QVERIFY(tool->waitForRecord());
-        tool->click(QStringLiteral("pushButton_StaticIPConfig"));
-        tool->trigger(QStringLiteral("actionGET_INFO"));
-        tool->trigger(QStringLiteral("actionGET_INFO"));
+        tool->page.click(Setting::StaticIpButton);
+        tool->trigger(Command::GetInfo);
+        tool->trigger(Command::GetInfo);
         QTRY_COMPARE(topLevel<DevInfo>().size(), 2);
         QCOMPARE(topLevel<StaticIpConfig>().size(), 1);
         QPointer<StaticIpConfig> network = topLevel<StaticIpConfig>().first();

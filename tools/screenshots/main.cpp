@@ -15,10 +15,16 @@
 // state in time is reported and its picture skipped; the exit status is 1 when
 // any picture is missing.
 
+#include "chooser.h"
 #include "devicechoose.h"
+#include "deviceundertest.h"
 #include "devinfo.h"
+#include "networkwindow.h"
+#include "page.h"
+#include "panel.h"
 #include "staticipconfig.h"
 #include "telvorconfigurator.h"
+#include "tool.h"
 #include "transparentconfig.h"
 
 #include <QAbstractButton>
@@ -49,104 +55,11 @@ QTextStream &errs()
     return stream;
 }
 
-// The endpoints that the simulator announces on its standard output, one line
-// each: "config-service 127.0.0.1:PORT", "rs232 ...", "rs485 ...", "usb PATH".
-struct Endpoints
-{
-    QString host;
-    int configPort = 0;
-    int port232 = 0;
-    int port485 = 0;
-    QString usb;
-
-    bool complete() const { return configPort > 0 && port232 > 0 && port485 > 0 && !usb.isEmpty(); }
-};
-
-class Simulator
-{
-public:
-    ~Simulator() { stop(); }
-
-    // Ports 0 let the system choose.
-    bool start(const QString &program, const QString &ptyLink, int configPort, int port232, int port485)
-    {
-        m_endpoints = Endpoints();
-        m_process.setProgram(program);
-        m_process.setArguments({QStringLiteral("--model"), QStringLiteral("both"), QStringLiteral("--host"),
-                                QStringLiteral("127.0.0.1"), QStringLiteral("--config-port"),
-                                QString::number(configPort), QStringLiteral("--port232"),
-                                QString::number(port232), QStringLiteral("--port485"),
-                                QString::number(port485), QStringLiteral("--pty-link"), ptyLink});
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        if (!m_process.waitForStarted(5000)) {
-            errs() << "screenshots: cannot start " << program << ": " << m_process.errorString() << '\n';
-            return false;
-        }
-        static const QRegularExpression tcpLine(
-            QStringLiteral("^(config-service|rs232|rs485) ([^ ]+):(\\d+)$"));
-        static const QRegularExpression usbLine(QStringLiteral("^usb (\\S+)$"));
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_endpoints.complete() && clock.elapsed() < 10000) {
-            if (!m_process.canReadLine() && !m_process.waitForReadyRead(500)) {
-                if (m_process.state() != QProcess::Running)
-                    break;
-                continue;
-            }
-            while (m_process.canReadLine()) {
-                const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
-                const QRegularExpressionMatch tcp = tcpLine.match(line);
-                if (tcp.hasMatch()) {
-                    m_endpoints.host = tcp.captured(2);
-                    const int port = tcp.captured(3).toInt();
-                    if (tcp.captured(1) == QLatin1String("config-service"))
-                        m_endpoints.configPort = port;
-                    else if (tcp.captured(1) == QLatin1String("rs232"))
-                        m_endpoints.port232 = port;
-                    else
-                        m_endpoints.port485 = port;
-                }
-                const QRegularExpressionMatch usb = usbLine.match(line);
-                if (usb.hasMatch())
-                    m_endpoints.usb = usb.captured(1);
-            }
-        }
-        if (!m_endpoints.complete()) {
-            stop();
-            return false;
-        }
-        // The pseudo-terminal is reached through its link, which stays valid
-        // whatever number the system gave the terminal.
-        m_endpoints.usb = ptyLink;
-        // Later output is the simulator's traffic log; it is not needed here.
-        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
-                         [this] { m_process.readAllStandardOutput(); });
-        return true;
-    }
-
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-
-    const Endpoints &endpoints() const { return m_endpoints; }
-
-private:
-    QProcess m_process;
-    Endpoints m_endpoints;
-};
-
 class Shooter : public QObject
 {
 public:
-    Shooter(const QString &outDir, const Endpoints &endpoints) : m_outDir(outDir), m_endpoints(endpoints)
+    Shooter(const QString &outDir, const Driver::DeviceAddress &endpoints)
+        : m_outDir(outDir), m_endpoints(endpoints)
     {
         // Modal boxes run their own event loop; this timer keeps running in it,
         // takes the picture of the box that a step asked for and answers every
@@ -179,19 +92,7 @@ public:
     }
 
 private:
-    template <typename T> static T *topLevel()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
-                return t;
-        }
-        return nullptr;
-    }
-
-    template <typename T> static T *child(QObject *parent, const char *name)
-    {
-        return parent ? parent->findChild<T *>(QString::fromLatin1(name)) : nullptr;
-    }
+    template <typename T> static T *topLevel() { return Driver::visibleWindow<T>(); }
 
     // Waits, processing events, until the condition holds. On time-out the
     // step is reported and every picture named in `skipped` counts as missing.
@@ -217,15 +118,6 @@ private:
             m_missing += name;
             errs() << "screenshots: cannot write " << path << '\n';
         }
-    }
-
-    static void type(QLineEdit *edit, const QString &text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
-        // Return finishes the edit, so the panel checks and saves the entry.
-        QTest::keyClick(edit, Qt::Key_Return);
     }
 
     void answerBoxes()
@@ -260,8 +152,8 @@ private:
 
     bool pageEnabled()
     {
-        auto *page = mainWindow() ? mainWindow()->findChild<TransparentConfig *>() : nullptr;
-        return page && page->isEnabled();
+        TelvorConfigurator *window = mainWindow();
+        return window && Driver::Page(*window).widget()->isEnabled();
     }
 
     void shootStartAndEthernet()
@@ -280,45 +172,32 @@ private:
                 "the start window", [chooser] { return chooser->isVisible(); }, 5000,
                 QStringList{QStringLiteral("start")} + ethernetPictures))
             return;
-        auto *models = child<QComboBox>(chooser, "comboBox_ChooseDevice");
-        auto *login = child<QAbstractButton>(chooser, "pushButton_Login");
-        if (!models || !login) {
-            errs() << "screenshots: the start window lacks its model list or its continue button\n";
-            m_missing += QStringList{QStringLiteral("start")} + ethernetPictures;
-            return;
-        }
-        models->setCurrentIndex(1);
+        Driver::Chooser start(*chooser);
+        start.chooseModel(1);
         save(chooser, QStringLiteral("start"));
 
-        login->click();
+        start.pressContinue();
         if (!waitFor(
                 "the main window", [this] { return mainWindow() != nullptr; }, 5000, ethernetPictures))
             return;
         TelvorConfigurator *window = mainWindow();
+        Driver::Panel panel(*window);
 
-        if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerIp"))
-            type(edit, m_endpoints.host);
-        if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerPort"))
-            type(edit, QString::number(m_endpoints.configPort));
+        panel.type(Driver::Panel::EthernetAddress, m_endpoints.host);
+        panel.type(Driver::Panel::EthernetPort, QString::number(m_endpoints.configPort));
         save(window, QStringLiteral("main-ethernet-disconnected"));
 
-        auto *connectButton = child<QAbstractButton>(window, "pushButton_TcpConnect");
-        if (!connectButton) {
-            m_missing += ethernetPictures.mid(1);
-            return;
-        }
+        QAbstractButton *connectButton = panel.button(Driver::Panel::EthernetButton);
         connectButton->click();
         if (!waitFor(
                 "the ETHERNET connection", [this] { return pageEnabled(); }, 15000, ethernetPictures.mid(1)))
             return;
         // The first answer enables the page and fills it in one step. The
         // device's current address completes the panel.
-        auto *currentIp = child<QLineEdit>(window, "lineEdit_CurrentIpAddr");
-        if (auto *readIp = child<QAbstractButton>(window, "pushButton_GetIpAddr"); readIp && currentIp) {
-            readIp->click();
-            if (!QTest::qWaitFor([currentIp] { return !currentIp->text().isEmpty(); }, 3000))
-                errs() << "screenshots: the current address did not arrive\n";
-        }
+        QLineEdit *currentIp = panel.entry(Driver::Panel::CurrentAddress);
+        panel.button(Driver::Panel::CurrentAddressButton)->click();
+        if (!QTest::qWaitFor([currentIp] { return !currentIp->text().isEmpty(); }, 3000))
+            errs() << "screenshots: the current address did not arrive\n";
         save(window, QStringLiteral("main-ethernet-connected"));
 
         shootNetworkWindow(window, QStringLiteral("network-view-only"));
@@ -329,7 +208,7 @@ private:
         waitFor("the ETHERNET disconnection", [this] { return !pageEnabled(); }, 10000, {});
 
         // The USB route shows the network window with editable entries.
-        window->openSerialPort(m_endpoints.usb);
+        window->openSerialPort(m_endpoints.usbPath);
         if (waitFor("the USB connection", [this] { return pageEnabled(); }, 15000,
                     {QStringLiteral("network-editable")})) {
             QTest::qWait(500);
@@ -341,8 +220,8 @@ private:
 
     void shootNetworkWindow(TelvorConfigurator *window, const QString &name)
     {
-        auto *button = child<QAbstractButton>(window, "pushButton_StaticIPConfig");
-        if (!button || !button->isEnabled()) {
+        QAbstractButton *button = Driver::Page(*window).button(Driver::Setting::StaticIpButton);
+        if (!button->isEnabled()) {
             errs() << "screenshots: the Static IP Settings button is not usable\n";
             m_missing += name;
             return;
@@ -352,8 +231,9 @@ private:
         if (!waitFor("the filled network window",
                      [&network] {
                          network = topLevel<StaticIpConfig>();
-                         auto *mac = child<QLineEdit>(network, "lineEdit_MacAddr");
-                         return mac && !mac->text().isEmpty();
+                         return network && !Driver::NetworkWindow(*network)
+                                                .text(Driver::NetworkWindow::MacAddress)
+                                                .isEmpty();
                      },
                      10000, {name}))
             return;
@@ -364,8 +244,8 @@ private:
 
     void shootInformationWindow(TelvorConfigurator *window)
     {
-        auto *getInfo = child<QAction>(window, "actionGET_INFO");
-        if (!getInfo || !getInfo->isEnabled()) {
+        QAction *getInfo = Driver::commandAction(*window, Driver::Command::GetInfo);
+        if (!getInfo->isEnabled()) {
             errs() << "screenshots: GET INFO is not usable\n";
             m_missing += QStringLiteral("devinfo");
             return;
@@ -384,8 +264,8 @@ private:
     // port will be closed.
     void shootWarningBox(TelvorConfigurator *window)
     {
-        auto *enable = child<QComboBox>(window, "comboBox_Enable_485");
-        if (!enable || !enable->isEnabled()) {
+        QComboBox *enable = Driver::Page(*window).comboBox(Driver::Setting::Enable, Driver::Port::Rs485);
+        if (!enable->isEnabled()) {
             m_missing += QStringLiteral("warning");
             return;
         }
@@ -415,41 +295,30 @@ private:
         auto *chooser = new DeviceChoose(nullptr);
         chooser->setAttribute(Qt::WA_DeleteOnClose);
         chooser->show();
-        auto *models = child<QComboBox>(chooser, "comboBox_ChooseDevice");
-        auto *login = child<QAbstractButton>(chooser, "pushButton_Login");
-        if (!models || !login) {
-            m_missing += gsmPictures;
-            return;
-        }
-        models->setCurrentIndex(2);
-        login->click();
+        Driver::Chooser start(*chooser);
+        start.chooseModel(2);
+        start.pressContinue();
         if (!waitFor(
                 "the main window of the GSM model", [this] { return mainWindow() != nullptr; }, 5000,
                 gsmPictures))
             return;
         TelvorConfigurator *window = mainWindow();
-        if (auto *edit = child<QLineEdit>(window, "lineEdit_TcpServerIp"))
-            type(edit, m_endpoints.host);
-        if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerPort485"))
-            type(edit, QString::number(m_endpoints.port485));
-        if (auto *edit = child<QLineEdit>(window, "lineEdit_ServerPort232"))
-            type(edit, QString::number(m_endpoints.port232));
+        Driver::Panel panel(*window);
+        panel.type(Driver::Panel::DataAddress, m_endpoints.host);
+        panel.type(Driver::Panel::Port485, QString::number(m_endpoints.port485));
+        panel.type(Driver::Panel::Port232, QString::number(m_endpoints.port232));
         if (!gsmPictures.at(0).isEmpty())
             save(window, gsmPictures.at(0));
 
-        auto *connect485 = child<QAbstractButton>(window, "pushButton_485Connect");
-        if (!connect485) {
-            m_missing += gsmPictures.at(1);
-            return;
-        }
+        QAbstractButton *connect485 = panel.button(Driver::Panel::Button485);
         connect485->click();
         if (!waitFor("the RS-485 data-port connection", [this] { return pageEnabled(); }, 15000,
                      {gsmPictures.at(1)}))
             return;
         // The tool asks for the port record half a second after the connect;
         // the record of the GSM model carries the APN.
-        auto *apn = child<QLineEdit>(window, "lineEdit_APN");
-        if (!QTest::qWaitFor([apn] { return apn && !apn->text().isEmpty(); }, 3000))
+        QLineEdit *apn = Driver::Page(*window).apn();
+        if (!QTest::qWaitFor([apn] { return !apn->text().isEmpty(); }, 3000))
             errs() << "screenshots: the RS-485 data port's record brought no APN\n";
         if (auto *area = window->findChild<QScrollArea *>(); area && !scrolledPicture.isEmpty())
             area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
@@ -459,7 +328,7 @@ private:
     }
 
     QString m_outDir;
-    Endpoints m_endpoints;
+    Driver::DeviceAddress m_endpoints;
     QTimer m_boxTimer;
     QString m_boxPicture;
     bool m_answering = false;
@@ -504,17 +373,22 @@ int main(int argc, char **argv)
 
     // The pictures show the ports that the README names for scripts/run; when
     // one of them is taken, the system chooses.
-    Simulator simulator;
-    const QString ptyLink = home.filePath(QStringLiteral("usb"));
-    if (!simulator.start(simulatorProgram, ptyLink, 15020, 15001, 15000)) {
+    Driver::SimulatorProcess simulator;
+    Driver::SimulatorProcess::Options options;
+    options.ptyLink = home.filePath(QStringLiteral("usb"));
+    options.configPort = 15020;
+    options.port232 = 15001;
+    options.port485 = 15000;
+    if (!simulator.start(simulatorProgram, options)) {
         errs() << "screenshots: the usual ports are taken, the system chooses others\n";
-        if (!simulator.start(simulatorProgram, ptyLink, 0, 0, 0)) {
+        options.configPort = options.port232 = options.port485 = 0;
+        if (!simulator.start(simulatorProgram, options)) {
             errs() << "screenshots: the simulator did not announce its four endpoints\n";
             return 1;
         }
     }
 
-    Shooter shooter(outDir, simulator.endpoints());
+    Shooter shooter(outDir, simulator.address());
     const int result = shooter.run(smallScreen);
     simulator.stop();
     return result;

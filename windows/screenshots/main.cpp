@@ -12,6 +12,9 @@
 // windows-main-connected-150.png. Exit status 1 when a picture is missing.
 
 #include "devicechoose.h"
+#include "deviceundertest.h"
+#include "page.h"
+#include "panel.h"
 #include "telvorconfigurator.h"
 
 #include <QAbstractButton>
@@ -68,11 +71,12 @@ int main(int argc, char **argv)
     TelvorConfigurator window(nullptr, 1);
     window.show();
     ok = QTest::qWaitForWindowExposed(&window, 60000) && ok;
-    window.findChild<QLineEdit *>(QStringLiteral("lineEdit_ServerIp"))->setText(QStringLiteral("127.0.0.1"));
-    window.findChild<QLineEdit *>(QStringLiteral("lineEdit_ServerPort"))->setText(QString::number(port));
-    window.findChild<QAbstractButton *>(QStringLiteral("pushButton_TcpConnect"))->click();
+    Driver::Panel panel(window);
+    panel.entry(Driver::Panel::EthernetAddress)->setText(Driver::Loopback);
+    panel.entry(Driver::Panel::EthernetPort)->setText(QString::number(port));
+    panel.button(Driver::Panel::EthernetButton)->click();
     // Connected when the simulator's factory record (9600 baud) fills the page.
-    auto *baud = window.findChild<QComboBox *>(QStringLiteral("comboBox_Baud_485"));
+    QComboBox *baud = Driver::Page(window).comboBox(Driver::Setting::Baud, Driver::Port::Rs485);
     if (port > 0 && QTest::qWaitFor([baud] { return baud->currentIndex() == 5; }, 60000)) {
         if (scaled) {
             // The page's buttons at the bottom of the scrolled contents.

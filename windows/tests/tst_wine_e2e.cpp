@@ -6,94 +6,26 @@
 // TELVOR_E2E_PORT232 and TELVOR_E2E_PORT485; afterwards it checks the
 // simulator's own log for what it received on each endpoint.
 //
-// Self-contained on purpose: the Linux link harness runs the simulator in
-// process, which needs POSIX; this one only drives the window.
+// The device under test is the simulator process that e2e.sh started: a
+// KnownDevice for the same drivers (tests/support) that the Linux tests use.
 
-#include "commsettings.h"
-#include "telvorconfigurator.h"
+#include "page.h"
+#include "panel.h"
 #include "testsupport.h"
-#include "transparentconfig.h"
+#include "tool.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QSpinBox>
-#include <QStatusBar>
 #include <QtTest>
+
+using namespace Driver;
 
 namespace {
 
 // Under Wine a widget-heavy step takes far longer than natively.
 constexpr int Patience = 60000;
-const QString Loopback = QStringLiteral("127.0.0.1");
-
-quint16 portFromEnvironment(const char *name)
-{
-    bool ok = false;
-    const int port = qEnvironmentVariableIntValue(name, &ok);
-    if (!ok || port <= 0 || port > 65535)
-        qFatal("%s names no TCP port: start this test through windows/tests/e2e.sh", name);
-    return quint16(port);
-}
-
-// The main window as the start window opens it for a model (1 Ethernet modem,
-// 2 GSM modem), driven the way a user drives it.
-class Tool : public QObject
-{
-public:
-    explicit Tool(int model) : window(nullptr, model)
-    {
-        statusBar = window.findChild<QStatusBar *>();
-        page = window.findChild<TransparentConfig *>();
-        if (!statusBar || !page)
-            qFatal("The main window has no status bar or page");
-        connect(statusBar, &QStatusBar::messageChanged, this, [this](const QString &text) {
-            if (!text.isEmpty())
-                statusLog.append(text);
-        });
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window, Patience))
-            qWarning("The main window was not exposed");
-    }
-
-    template <class T = QWidget> T *find(const QString &name) const
-    {
-        T *child = window.findChild<T *>(name);
-        if (!child)
-            qFatal("The main window has no widget \"%s\"", qPrintable(name));
-        return child;
-    }
-
-    void click(const QString &button) { QTest::mouseClick(find<QAbstractButton>(button), Qt::LeftButton); }
-
-    void type(const QString &lineEdit, const QString &text)
-    {
-        auto *edit = find<QLineEdit>(lineEdit);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, text);
-        QTest::keyClick(edit, Qt::Key_Return);
-    }
-
-    bool waitForStatus(const QString &text)
-    {
-        return QTest::qWaitFor([&] { return statusLog.contains(text); }, Patience);
-    }
-
-    bool waitForBaud(const QString &comboBox, int index)
-    {
-        auto *box = find<QComboBox>(comboBox);
-        return QTest::qWaitFor([box, index] { return box->currentIndex() == index; }, Patience);
-    }
-
-    TelvorConfigurator window;
-    QStatusBar *statusBar = nullptr;
-    TransparentConfig *page = nullptr;
-    QStringList statusLog;
-};
 
 } // namespace
 
@@ -104,9 +36,11 @@ class TestWineEndToEnd : public QObject
 private slots:
     void initTestCase()
     {
-        m_configPort = portFromEnvironment("TELVOR_E2E_CONFIG_PORT");
-        m_port232 = portFromEnvironment("TELVOR_E2E_PORT232");
-        m_port485 = portFromEnvironment("TELVOR_E2E_PORT485");
+        // e2e.sh names the simulator's ports; run without it, the program ends
+        // naming the variable.
+        m_device =
+            KnownDevice::fromEnvironment("TELVOR_E2E_CONFIG_PORT", "TELVOR_E2E_PORT232", "TELVOR_E2E_PORT485")
+                .address();
         TestSupport::clearSettings();
     }
 
@@ -116,33 +50,31 @@ private slots:
     {
         TestSupport::MessageBoxAnswerer boxes;
         {
-            Tool tool(1);
-            tool.type(QStringLiteral("lineEdit_ServerIp"), Loopback);
-            tool.type(QStringLiteral("lineEdit_ServerPort"), QString::number(m_configPort));
-            tool.click(QStringLiteral("pushButton_TcpConnect"));
-            QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
+            Tool tool(eEthernetModem, Patience);
+            tool.connectTo(CommSettings::TCP, KnownDevice(m_device));
+            QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected"), Patience));
             // The factory record: 9600 baud (index 5), TCP ports 502 and 503.
-            QVERIFY(tool.waitForBaud(QStringLiteral("comboBox_Baud_485"), 5));
-            QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_485"))->value(), 502);
-            QCOMPARE(tool.find<QSpinBox>(QStringLiteral("spinBox_Port_232"))->value(), 503);
-            QVERIFY(tool.page->isEnabled());
+            QVERIFY(tool.waitForBaud(Port::Rs485, 5, Patience));
+            QCOMPARE(tool.page.value(Setting::TcpPort, Port::Rs485), 502);
+            QCOMPARE(tool.page.value(Setting::TcpPort, Port::Rs232), 503);
+            QVERIFY(tool.pageEnabled());
 
-            tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->setCurrentIndex(7); // 38400
+            tool.page.setBaud(Port::Rs485, 7); // 38400
             boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-            tool.click(QStringLiteral("pushButton_ConfigurationApply"));
-            QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written")));
+            tool.page.clickApply();
+            QVERIFY(tool.waitForStatus(QStringLiteral("Successfully written"), Patience));
 
-            tool.click(QStringLiteral("pushButton_TcpConnect"));
-            QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP")));
+            tool.panel.click(Panel::EthernetButton);
+            QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP"), Patience));
         }
-        Tool reader(1);
-        QCOMPARE(reader.find<QLineEdit>(QStringLiteral("lineEdit_ServerPort"))->text(),
-                 QString::number(m_configPort)); // from the registry
-        reader.click(QStringLiteral("pushButton_TcpConnect"));
-        QVERIFY(reader.waitForStatus(QStringLiteral("Tcp Connected")));
-        QVERIFY(reader.waitForBaud(QStringLiteral("comboBox_Baud_485"), 7));
-        reader.click(QStringLiteral("pushButton_TcpConnect"));
-        QVERIFY(reader.waitForStatus(QStringLiteral("Disconnected from TCP")));
+        Tool reader(eEthernetModem, Patience);
+        QCOMPARE(reader.panel.text(Panel::EthernetPort),
+                 QString::number(m_device.configPort)); // from the registry
+        reader.panel.click(Panel::EthernetButton);
+        QVERIFY(reader.waitForStatus(QStringLiteral("Tcp Connected"), Patience));
+        QVERIFY(reader.waitForBaud(Port::Rs485, 7, Patience));
+        reader.panel.click(Panel::EthernetButton);
+        QVERIFY(reader.waitForStatus(QStringLiteral("Disconnected from TCP"), Patience));
         QVERIFY(boxes.unexpected().isEmpty());
         QCOMPARE(boxes.seen().size(), 1);
     }
@@ -152,55 +84,43 @@ private slots:
     // answers a ping, and the route goes down on the button.
     void dataPort_data()
     {
-        QTest::addColumn<QString>("portEntry");
-        QTest::addColumn<QString>("button");
+        QTest::addColumn<CommSettings::eRoute_t>("route");
         QTest::addColumn<QString>("connectedText");
         QTest::addColumn<QString>("disconnectedText");
-        QTest::newRow("RS-232") << "lineEdit_ServerPort232"
-                                << "pushButton_232Connect"
-                                << "Tcp 232 Port Connected"
+        QTest::newRow("RS-232") << CommSettings::TCP232 << "Tcp 232 Port Connected"
                                 << "Disconnected from TCP 232 Port";
-        QTest::newRow("RS-485") << "lineEdit_ServerPort485"
-                                << "pushButton_485Connect"
-                                << "Tcp 485 Port Connected"
+        QTest::newRow("RS-485") << CommSettings::TCP485 << "Tcp 485 Port Connected"
                                 << "Disconnected from TCP 485 Port";
     }
 
     void dataPort()
     {
-        QFETCH(QString, portEntry);
-        QFETCH(QString, button);
+        QFETCH(CommSettings::eRoute_t, route);
         QFETCH(QString, connectedText);
         QFETCH(QString, disconnectedText);
-        const quint16 port = portEntry.endsWith(QLatin1String("232")) ? m_port232 : m_port485;
 
         TestSupport::MessageBoxAnswerer boxes;
-        Tool tool(2);
-        tool.type(QStringLiteral("lineEdit_TcpServerIp"), Loopback);
-        tool.type(portEntry, QString::number(port));
-        tool.click(button);
-        QVERIFY(tool.waitForStatus(connectedText));
-        QTRY_COMPARE_WITH_TIMEOUT(tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
-                                  QStringLiteral("internet"), Patience);
+        Tool tool(eGsmModem, Patience);
+        tool.connectTo(route, KnownDevice(m_device));
+        QVERIFY(tool.waitForStatus(connectedText, Patience));
+        QTRY_COMPARE_WITH_TIMEOUT(tool.page.apn()->text(), QStringLiteral("internet"), Patience);
         // The device keeps one port record: the RS-485 port runs at the
         // 38400 baud written over the configuration service before, the
         // RS-232 port still at 9600.
-        QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 7);
-        QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_232"))->currentIndex(), 5);
+        QCOMPARE(tool.page.baud(Port::Rs485), 7);
+        QCOMPARE(tool.page.baud(Port::Rs232), 5);
 
-        tool.find<QAction>(QStringLiteral("actionPING"))->trigger();
-        QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK")));
+        tool.trigger(Command::Ping);
+        QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK"), Patience));
 
-        tool.click(button);
-        QVERIFY(tool.waitForStatus(disconnectedText));
-        QVERIFY(!tool.page->isEnabled());
+        tool.panel.click(Panel::buttonOf(route));
+        QVERIFY(tool.waitForStatus(disconnectedText, Patience));
+        QVERIFY(!tool.pageEnabled());
         QVERIFY(boxes.unexpected().isEmpty());
     }
 
 private:
-    quint16 m_configPort = 0;
-    quint16 m_port232 = 0;
-    quint16 m_port485 = 0;
+    DeviceAddress m_device;
 };
 
 TELVOR_TEST_MAIN(TestWineEndToEnd)

@@ -5,6 +5,7 @@
 // second, a restart, finds them in the panel again.
 
 #include "commsettings.h"
+#include "panel.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -14,26 +15,26 @@
 
 namespace {
 
+using Driver::Panel;
+
 struct Entry
 {
     const char *key;
-    const char *lineEdit;
+    Panel::Control lineEdit;
     const char *value;
 };
 
 // Values no fresh store holds; the addresses are documentation ranges and
 // are only saved, never contacted.
 const Entry Entries[] = {
-    {"Ip", "lineEdit_ServerIp", "192.0.2.10"},
-    {"Port", "lineEdit_ServerPort", "5001"},
-    {"IpTcp", "lineEdit_TcpServerIp", "198.51.100.7"},
-    {"Port232", "lineEdit_ServerPort232", "5232"},
-    {"Port485", "lineEdit_ServerPort485", "5485"},
+    {"Ip", Panel::EthernetAddress, "192.0.2.10"},  {"Port", Panel::EthernetPort, "5001"},
+    {"IpTcp", Panel::DataAddress, "198.51.100.7"}, {"Port232", Panel::Port232, "5232"},
+    {"Port485", Panel::Port485, "5485"},
 };
 
 QLineEdit *entryField(CommSettings &panel, const Entry &entry)
 {
-    return panel.findChild<QLineEdit *>(QLatin1String(entry.lineEdit));
+    return Panel(panel).entry(entry.lineEdit);
 }
 
 } // namespace
@@ -56,7 +57,7 @@ private slots:
         panel.show();
         for (const Entry &entry : Entries) {
             QLineEdit *field = entryField(panel, entry);
-            QVERIFY2(field, entry.lineEdit);
+            QVERIFY2(field, qPrintable(Panel::nameOf(entry.lineEdit)));
             QVERIFY(field->text().isEmpty());
             field->setFocus();
             QTest::keyClicks(field, QLatin1String(entry.value));
@@ -77,7 +78,7 @@ private slots:
         CommSettings panel;
         for (const Entry &entry : Entries) {
             QLineEdit *field = entryField(panel, entry);
-            QVERIFY2(field, entry.lineEdit);
+            QVERIFY2(field, qPrintable(Panel::nameOf(entry.lineEdit)));
             QCOMPARE(field->text(), QLatin1String(entry.value));
         }
     }

@@ -1,0 +1,96 @@
+#pragma once
+
+// The connection panel (CommSettings): its entries, buttons and headers by
+// what they are for, and the route requests a technician makes with them.
+// Works on the panel alone or on a window that holds one.
+
+#include "commsettings.h"
+#include "widgetdriver.h"
+
+#include <QList>
+
+class QAbstractButton;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace Driver {
+
+class Panel
+{
+public:
+    enum Control
+    {
+        // ETHERNET group (the configuration service)
+        EthernetHeader,
+        EthernetAddressLabel,
+        EthernetAddress,
+        EthernetPortLabel,
+        EthernetPort,
+        EthernetButton,
+        CurrentAddressButton,
+        CurrentAddressLabel,
+        CurrentAddress,
+        // USB group
+        UsbHeader,
+        ComPortLabel,
+        RefreshPortsButton,
+        ComPorts,
+        UsbButton,
+        // the data ports' group
+        DataHeader,
+        DataAddressLabel,
+        DataAddress,
+        Port232Label,
+        Port232,
+        Button232,
+        Abort232,
+        Port485Label,
+        Port485,
+        Button485,
+        Abort485,
+    };
+    using Controls = QList<Control>;
+
+    static QString nameOf(Control control);
+    // Every control above, in that order.
+    static Controls all();
+
+    explicit Panel(QWidget &panelOrWindow);
+
+    CommSettings *widget() const { return m_panel; }
+    QWidget *control(Control control) const;
+    QLineEdit *entry(Control control) const;
+    QAbstractButton *button(Control control) const;
+    QLabel *label(Control control) const;
+    QComboBox *comPorts() const;
+    QString text(Control entryControl) const;
+
+    // The entry of a route's port: EthernetPort for TCP, Port232 or Port485.
+    static Control portEntryOf(CommSettings::eRoute_t route);
+    // The button that opens and closes a route.
+    static Control buttonOf(CommSettings::eRoute_t route);
+
+    // Gestures: a mouse click on the button; the entry's text replaced by
+    // keys (Ctrl+A, Delete, text, Return) without moving the focus first.
+    void click(Control buttonControl);
+    void retype(Control entryControl, const QString &text);
+    // Gives the entry the focus, then replaces its text and presses Return.
+    void type(Control entryControl, const QString &text);
+
+    // Route requests with the entries filled as a user fills them.
+    void connectEthernet(const QString &host, quint16 port);
+    void connectDataPort(CommSettings::eRoute_t route, const QString &host, quint16 port);
+    // Either of the two above, by route.
+    void connectRoute(CommSettings::eRoute_t route, const QString &host, quint16 port);
+
+private:
+    CommSettings *m_panel;
+};
+
+} // namespace Driver
+
+// Test rows name routes.
+Q_DECLARE_METATYPE(CommSettings::eRoute_t)
+Q_DECLARE_METATYPE(Driver::Panel::Control)
+Q_DECLARE_METATYPE(Driver::Panel::Controls)
