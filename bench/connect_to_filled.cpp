@@ -243,7 +243,9 @@ void report(Bench::Table &table, const QString &name, const Series &s, bool data
 
 int main(int argc, char *argv[])
 {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("connect_to_filled"));
     Bench::silenceDebugLog();

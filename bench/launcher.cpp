@@ -273,7 +273,9 @@ int main(int argc, char *argv[])
 {
     // As qMain: nothing of the benchmark runs before the start window is shown
     // but the two event filters that notice the first paints.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(Icons);
 

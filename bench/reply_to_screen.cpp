@@ -131,7 +131,9 @@ void checkApplied(const Case &c, TelvorConfigurator &window, StaticIpConfig &net
 
 int main(int argc, char *argv[])
 {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("reply_to_screen"));
     Bench::silenceDebugLog();

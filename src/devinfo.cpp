@@ -4,6 +4,8 @@
 #include "devinfo.h"
 #include "ui_devinfo.h"
 
+#include "protocol/replyparser.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
@@ -23,7 +25,7 @@ DevInfo::DevInfo(const QList<QByteArray> &ParamList, QWidget *parent) : DevInfo(
     // values after the tenth are not shown.
     const int shown = qMin(ParamList.size(), int(std::size(entries)));
     for (int i = 0; i < shown; ++i) {
-        entries[i]->setText(QString::fromUtf8(ParamList.at(i)));
+        entries[i]->setText(ReplyParser::deviceText(ParamList.at(i)));
         entries[i]->setCursorPosition(0); // a value wider than its entry shows its start
     }
 }

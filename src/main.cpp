@@ -4,6 +4,7 @@
 // through Qt's WinMain.
 
 #include "devicechoose.h"
+#include "screenfit.h"
 
 #include <QApplication>
 
@@ -16,10 +17,7 @@ static void initResources()
 
 int qMain(int argc, char **argv)
 {
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    // Keep fractional scales (125 %, 150 %) as they are: rounded up to 200 %,
-    // the 940-pixel main window would need 1880 pixels.
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    prepareScreenScaling();
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("com.telvor.Configurator"));
     initResources();

@@ -92,3 +92,11 @@ void ScreenFitter::fit()
     if (size.height() < formSize.height())
         window->move(window->x(), screen->availableGeometry().top());
 }
+
+void prepareScreenScaling()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}

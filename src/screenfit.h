@@ -50,3 +50,9 @@ private:
     const QSize formSize;
     QPointer<QScreen> watchedScreen; // gone when the screen is unplugged
 };
+
+// Run before the application object exists: scale for high-DPI screens (Qt 6
+// always does; Qt 5 only when asked) and keep fractional scales (125 %,
+// 150 %) as they are, since rounded up to 200 % the 940-pixel main window
+// would need 1880 pixels.
+void prepareScreenScaling();

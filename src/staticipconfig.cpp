@@ -59,7 +59,7 @@ void StaticIpConfig::ReadNetworkCfg(const QByteArray &qba)
 void StaticIpConfig::showNetworkRecord(const ReplyParser::NetworkRecord &record)
 {
     Q_ASSERT(record.complete);
-    ui->lineEdit_MacAddr->setText(QString::fromUtf8(record.mac));
+    ui->lineEdit_MacAddr->setText(ReplyParser::deviceText(record.mac));
     ui->lineEdit_MacAddr->setCursorPosition(0); // a text wider than its entry shows its start
     // Setting the box runs the DHCP handling, which greys out the addresses.
     ui->checkBox_Dhcp->setChecked(record.dhcp);
@@ -68,7 +68,7 @@ void StaticIpConfig::showNetworkRecord(const ReplyParser::NetworkRecord &record)
                                   ui->lineEdit_DNS1_Addr, ui->lineEdit_DNS2_Addr};
     for (int group = 0; group < 5; ++group) {
         qCDebug(lcPage) << record.addresses[group];
-        entries[group]->setText(QString::fromUtf8(record.addresses[group]));
+        entries[group]->setText(ReplyParser::deviceText(record.addresses[group]));
         entries[group]->setCursorPosition(0);
     }
 }

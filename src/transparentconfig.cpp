@@ -521,7 +521,7 @@ void TransparentConfig::on_lineEdit_APN_editingFinished()
     if (ApnWarningOpen)
         return;
     const QString text = ui->lineEdit_APN->text();
-    if (text != QString::fromUtf8(APNValue)) {
+    if (text != ReplyParser::deviceText(APNValue)) {
         ApnWarningOpen = true;
         QMessageBox::warning(
             this, tr("Uyarı !"),

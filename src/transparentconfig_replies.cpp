@@ -151,7 +151,7 @@ void TransparentConfig::applyAcknowledgement(ReplyKind kind)
 // The detail after "=", or the whole reply when there is none.
 void TransparentConfig::applyError(const QByteArray &detail)
 {
-    emit WriteStatusBar(tr("Receive_Callback Error : %1").arg(QString::fromUtf8(detail)), STATUS_BRIEF_MS);
+    emit WriteStatusBar(tr("Receive_Callback Error : %1").arg(ReplyParser::deviceText(detail)), STATUS_BRIEF_MS);
     emit WriteAnswered();
 }
 
@@ -172,7 +172,7 @@ void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record)
         fillPortBlock(route, record.port[int(route)]);
     if (usesGsmCommands()) {
         APNValue = record.apn;
-        ui->lineEdit_APN->setText(QString::fromUtf8(APNValue));
+        ui->lineEdit_APN->setText(ReplyParser::deviceText(APNValue));
     }
     if (record.infoResponseValid)
         ui->checkBox_InfoResponse->setChecked(record.infoResponse != 0);

@@ -7,6 +7,7 @@
 #include "statustimes.h"
 
 #include <QCoreApplication>
+#include <QMetaEnum>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -71,10 +72,17 @@ QString LinkController::socketErrorName(QAbstractSocket::SocketError error)
 
 QString LinkController::serialErrorName(QSerialPort::SerialPortError error)
 {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 dropped the parity, framing and break errors, so its values no
+    // longer index the table: the enumerator's own name is the same text.
+    const char *name = QMetaEnum::fromType<QSerialPort::SerialPortError>().valueToKey(int(error));
+    return name ? QString::fromLatin1(name) : QStringLiteral("UnknownError");
+#else
     const int index = int(error);
     if (index < 0 || index >= int(std::size(SerialErrorNames)))
         return QStringLiteral("UnknownError");
     return SerialErrorNames[index];
+#endif
 }
 
 LinkController::LinkController(QObject *parent)

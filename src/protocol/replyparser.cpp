@@ -165,7 +165,7 @@ PortRecord parsePortRecord(const QList<QByteArray> &values, CommandSet::Kind set
         return record;
 
     for (int i = 0; i < record.required; ++i)
-        record.texts.append(QString::fromUtf8(values.at(i)));
+        record.texts.append(deviceText(values.at(i)));
 
     const int blockSize = PortSchema::blockSize(set);
     for (int port = 0; port < 2; ++port) {
@@ -212,6 +212,12 @@ NetworkRecord parseNetworkRecord(const QList<QByteArray> &values)
 NetworkRecord parseNetworkRecord(const QByteArray &values)
 {
     return parseNetworkRecord(values.split(','));
+}
+
+QString deviceText(const QByteArray &bytes)
+{
+    const int nul = bytes.indexOf('\0');
+    return QString::fromUtf8(nul < 0 ? bytes : bytes.left(nul));
 }
 
 Event readEvent(const QByteArray &frame, CommandSet::Kind set)

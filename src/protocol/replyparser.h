@@ -130,6 +130,10 @@ struct Event
 // named). A port record is read whole or not at all (see parsePortRecord).
 Event readEvent(const QByteArray &frame, CommandSet::Kind set);
 
+// A device's bytes as text: UTF-8 up to the first NUL byte, whatever the Qt
+// version (Qt 5 stops there by itself, Qt 6 would keep the NUL).
+QString deviceText(const QByteArray &bytes);
+
 // True for exactly four decimal octets of one to three digits, each 0 to 255,
 // separated by single dots, with nothing before, between or after.
 bool isDottedIpv4(const QString &text);

@@ -11,6 +11,7 @@
 // The program sets the same high-DPI attributes as the tool's own start-up.
 
 #include "devicechoose.h"
+#include "screenfit.h"
 #include "devinfo.h"
 #include "staticipconfig.h"
 #include "telvorconfigurator.h"
@@ -242,8 +243,7 @@ private slots:
 int main(int argc, char **argv)
 {
     // As the tool starts (main.cpp): fractional scales kept as they are.
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    prepareScreenScaling();
     TestSupport::isolateSettings();
     TestSupport::quietTraces();
     TestSupport::beginQtStartUp();

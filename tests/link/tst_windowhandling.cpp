@@ -9,6 +9,7 @@
 #include "devinfo.h"
 #include "staticipconfig.h"
 #include "testsupport.h"
+#include "transparentconfig.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -40,9 +41,15 @@ void turnWheel(QWidget *widget, int notches)
     QApplication::instance()->notify(target, &event);
 }
 
+// The scroll bar of the scroll area the page sits in, or null when it sits in
+// none.
 QScrollBar *pageScrollBar(Tool &tool)
 {
-    return tool.find<QScrollArea>(QStringLiteral("scrollArea"))->verticalScrollBar();
+    for (QWidget *widget = tool.page.widget()->parentWidget(); widget; widget = widget->parentWidget()) {
+        if (auto *area = qobject_cast<QScrollArea *>(widget))
+            return area->verticalScrollBar();
+    }
+    return nullptr;
 }
 
 // The centre of a window's frame and whether it lies within another frame,
@@ -71,23 +78,24 @@ private slots:
     // nothing; at the page's end it does nothing at all.
     void wheelOverUnfocusedBoxScrollsThePage_data()
     {
-        QTest::addColumn<QString>("box");
-        QTest::newRow("parity combo box") << QStringLiteral("comboBox_Parityb_485");
-        QTest::newRow("baud combo box") << QStringLiteral("comboBox_Baud_232");
-        QTest::newRow("Modbus time-out spin box") << QStringLiteral("spinBox_ModbusTimeout_485");
-        QTest::newRow("silent interval spin box") << QStringLiteral("spinBox_SilentInterval_232");
+        QTest::addColumn<Control>("box");
+        QTest::newRow("parity combo box") << Control{Setting::Parity, Port::Rs485};
+        QTest::newRow("baud combo box") << Control{Setting::Baud, Port::Rs232};
+        QTest::newRow("Modbus time-out spin box") << Control{Setting::ModbusTimeout, Port::Rs485};
+        QTest::newRow("silent interval spin box") << Control{Setting::SilentInterval, Port::Rs232};
     }
 
     void wheelOverUnfocusedBoxScrollsThePage()
     {
-        QFETCH(QString, box);
+        QFETCH(Control, box);
         TestSupport::MessageBoxAnswerer boxes;
         Session s(CommSettings::TCP, {}, Record::Factory);
         QVERIFY(s.ready);
-        QWidget *control = s.tool.find(box);
+        QWidget *control = s.tool.page.control(box);
         QVERIFY(control->isEnabled());
         const QStringList before = s.tool.pageState();
         QScrollBar *bar = pageScrollBar(s.tool);
+        QVERIFY(bar);
         QVERIFY2(bar->maximum() > 0, "the page does not scroll on this screen");
         bar->setValue(0);
 
@@ -113,9 +121,10 @@ private slots:
         s.tool.window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&s.tool.window));
         QScrollBar *bar = pageScrollBar(s.tool);
+        QVERIFY(bar);
         bar->setValue(0);
 
-        auto *parity = s.tool.find<QComboBox>(QStringLiteral("comboBox_Parityb_485"));
+        QComboBox *parity = s.tool.page.comboBox(Setting::Parity, Port::Rs485);
         QCOMPARE(parity->focusPolicy(), Qt::StrongFocus);
         QCOMPARE(parity->currentIndex(), 0); // None
         parity->setFocus(Qt::TabFocusReason);
@@ -124,7 +133,7 @@ private slots:
         QCOMPARE(parity->currentIndex(), 1); // the next item, Odd
         QCOMPARE(bar->value(), 0);
 
-        auto *timeout = s.tool.find<QSpinBox>(QStringLiteral("spinBox_ModbusTimeout_485"));
+        QSpinBox *timeout = s.tool.page.spinBox(Setting::ModbusTimeout, Port::Rs485);
         const int value = timeout->value();
         QTest::mouseClick(timeout->findChild<QLineEdit *>(), Qt::LeftButton);
         QTRY_VERIFY(timeout->hasFocus());
@@ -143,7 +152,7 @@ private slots:
         s.tool.window.move(300, 20);
         QTRY_COMPARE(s.tool.window.frameGeometry().topLeft(), QPoint(300, 20));
 
-        s.tool.click(QStringLiteral("pushButton_StaticIPConfig"));
+        s.tool.page.click(Setting::StaticIpButton);
         QTRY_COMPARE(topLevel<StaticIpConfig>().size(), 1);
         StaticIpConfig *network = topLevel<StaticIpConfig>().first();
         QVERIFY(QTest::qWaitForWindowExposed(network));
@@ -166,7 +175,7 @@ private slots:
 
         QList<QPoint> corners;
         for (int i = 1; i <= 3; ++i) {
-            s.tool.trigger(QStringLiteral("actionGET_INFO"));
+            s.tool.trigger(Command::GetInfo);
             QTRY_COMPARE(topLevel<DevInfo>().size(), i);
             DevInfo *newest = nullptr;
             for (DevInfo *window : topLevel<DevInfo>()) {

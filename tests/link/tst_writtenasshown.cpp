@@ -17,6 +17,7 @@
 #include "devicetest.h"
 #include "logging.h"
 #include "testsupport.h"
+#include "transparentconfig.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -64,12 +65,12 @@ struct GsmSession
         ready = tool.waitForRecord(Record::Factory);
     }
 
-    QSpinBox *retries() const { return tool.find<QSpinBox>(QStringLiteral("spinBox_RetryCount_485")); }
-    QSpinBox *interval() const { return tool.find<QSpinBox>(QStringLiteral("spinBox_IntervalTime_485")); }
+    QSpinBox *retries() const { return tool.page.spinBox(Setting::RetryCount, Port::Rs485); }
+    QSpinBox *interval() const { return tool.page.spinBox(Setting::CommandInterval, Port::Rs485); }
     QString intervalShown() const { return interval()->text().simplified(); }
     Frames received() const { return device->received(Endpoint::Rs485); }
 
-    std::unique_ptr<devsim::DeviceSimulator> device;
+    std::unique_ptr<SimulatedDevice> device;
     Tool tool;
     bool ready = false;
 };
@@ -144,7 +145,7 @@ private slots:
         QCOMPARE(s.intervalShown(), shownBefore);
 
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        s.tool.page.clickApply();
         const QByteArray written =
             gsmRecord({{RetryCount485, QByteArray::number(newRetries)}, {Interval485, writtenInterval}});
         QTRY_COMPARE(s.received(), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
@@ -181,7 +182,7 @@ private slots:
         tabThrough(s.tool, s.retries());
         QCOMPARE(s.intervalShown(), shown);
 
-        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        s.tool.page.clickApply();
         const QByteArray written = gsmRecord({{RetryCount485, retries}, {Interval485, interval}});
         QTRY_COMPARE(s.received(), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
         QCOMPARE(boxes.seen().size(), 0);
@@ -195,13 +196,13 @@ private slots:
         GsmSession s({{RetryCount485, "2"}, {Interval485, "5000"}});
         QVERIFY(s.ready);
 
-        s.tool.typeNumber(QStringLiteral("spinBox_RetryCount_485"), 3);
+        s.tool.typeNumber(Setting::RetryCount, Port::Rs485, 3);
         QCOMPARE(s.intervalShown(), QStringLiteral("3 s"));
-        s.tool.typeNumber(QStringLiteral("spinBox_IntervalTime_485"), 7);
+        s.tool.typeNumber(Setting::CommandInterval, Port::Rs485, 7);
         tabThrough(s.tool, s.retries());
         QCOMPARE(s.intervalShown(), QStringLiteral("7 s"));
 
-        s.tool.typeNumber(QStringLiteral("spinBox_RetryCount_485"), 0);
+        s.tool.typeNumber(Setting::RetryCount, Port::Rs485, 0);
         QCOMPARE(s.intervalShown(), QStringLiteral("100 ms"));
         QVERIFY(boxes.unexpected().isEmpty());
     }
@@ -211,12 +212,12 @@ private slots:
     void dataPortRouteOpensTheApn()
     {
         TransparentConfig page;
-        const QStringList names{"lineEdit_APN", "label_APN", "label_Retry_Count", "label_Cmd_Interval_Tme",
-                                "label_Ping_Interval"};
-        const auto allEnabled = [&page, &names](bool enabled) {
-            for (const QString &name : names) {
-                QWidget *widget = page.findChild<QWidget *>(name);
-                if (!widget || widget->isEnabledTo(&page) != enabled)
+        const Page driver(page);
+        const QList<Setting> settings{Setting::Apn, Setting::ApnLabel, Setting::RetryCountLabel,
+                                      Setting::CommandIntervalLabel, Setting::PingIntervalLabel};
+        const auto allEnabled = [&page, &driver, &settings](bool enabled) {
+            for (Setting setting : settings) {
+                if (driver.control(setting)->isEnabledTo(&page) != enabled)
                     return false;
             }
             return true;
@@ -244,23 +245,24 @@ private slots:
         Tool tool(CommSettings::TCP);
         tool.connectTo(CommSettings::TCP, *device);
         QVERIFY(tool.waitForRecord(Record::Factory));
-        QVERIFY(!tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->isEnabled());
+        QVERIFY(!tool.page.apn()->isEnabled());
         tool.disconnect();
         QTRY_VERIFY(tool.isIdle());
 
-        tool.trigger(QStringLiteral("actionGSM_Modem"));
+        tool.trigger(Command::GsmModel);
         tool.connectDataPort(CommSettings::TCP485, device->port485());
-        auto *apn = tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"));
+        QLineEdit *apn = tool.page.apn();
         QTRY_COMPARE(apn->text(), QStringLiteral("internet"));
         QVERIFY(apn->isEnabled());
-        for (const char *caption : {"label_APN", "label_Retry_Count", "label_Cmd_Interval_Tme", "label_Ping_Interval"})
-            QVERIFY2(tool.find<QLabel>(QLatin1String(caption))->isEnabled(), caption);
+        for (Setting caption : {Setting::ApnLabel, Setting::RetryCountLabel, Setting::CommandIntervalLabel,
+                                Setting::PingIntervalLabel})
+            QVERIFY2(tool.page.label(caption)->isEnabled(), qPrintable(Page::nameOf(caption)));
 
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !")); // the APN change warning
-        tool.type(QStringLiteral("lineEdit_APN"), QStringLiteral("m2m.telvor"));
+        typeInto(tool.page.apn(), QStringLiteral("m2m.telvor"));
         QTRY_COMPARE(boxes.seen().size(), 1);
         boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
-        tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        tool.page.clickApply();
         const QByteArray written = gsmRecord({{Apn, "m2m.telvor"}});
         QTRY_COMPARE(device->received(Endpoint::Rs485), (Frames{ReadAll, "AT+WRITEALL=" + written + "\r\n"}));
         QCOMPARE(device->portRecord(Endpoint::Rs485), written);

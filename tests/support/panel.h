@@ -91,6 +91,5 @@ private:
 } // namespace Driver
 
 // Test rows name routes.
-Q_DECLARE_METATYPE(CommSettings::eRoute_t)
 Q_DECLARE_METATYPE(Driver::Panel::Control)
 Q_DECLARE_METATYPE(Driver::Panel::Controls)

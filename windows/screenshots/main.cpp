@@ -12,6 +12,7 @@
 // windows-main-connected-150.png. Exit status 1 when a picture is missing.
 
 #include "devicechoose.h"
+#include "screenfit.h"
 #include "deviceundertest.h"
 #include "page.h"
 #include "panel.h"
@@ -47,8 +48,7 @@ int main(int argc, char **argv)
 {
     // As the tool starts (main.cpp), so that a screen that scales shows the
     // tool as its users see it.
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    prepareScreenScaling();
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(Icons);
     const QStringList args = app.arguments();
