@@ -15,6 +15,7 @@
 #include "commandset.h"
 #include "logging.h"
 #include "requestbuilder.h"
+#include "ui/infowindows.h"
 
 #include <QComboBox>
 #include <QMessageBox>
@@ -40,6 +41,9 @@ TransparentConfig::TransparentConfig(QWidget *parent) : QWidget(parent), ui(new 
 
     CheckUI_Enabled(ui->comboBox_Enable_485->currentIndex() != 0, eRoute_Serial_t::e485);
     CheckUI_Enabled(ui->comboBox_Enable_232->currentIndex() != 0, eRoute_Serial_t::e232);
+
+    InfoWindowSet = new InfoWindows(this);
+    connect(InfoWindowSet, &InfoWindows::statusText, this, &TransparentConfig::WriteStatusBar);
 }
 
 TransparentConfig::~TransparentConfig()

@@ -17,6 +17,7 @@
 #include "logging.h"
 #include "staticipconfig.h"
 #include "statustimes.h"
+#include "ui/infowindows.h"
 
 #include <tuple>
 
@@ -137,12 +138,10 @@ void TransparentConfig::applyCurrentIp(const QByteArray &reply)
 
 void TransparentConfig::applyDeviceInfo(const QByteArray &reply)
 {
-    // Top-level and one per reply; DestroyDevInfo deletes it once closed.
-    auto *window = new DevInfo(ReplyParser::splitRecord(reply), nullptr);
-    connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
-    // Nothing else deletes a window that is still open when the page goes.
-    connect(this, &QObject::destroyed, window, [window] { delete window; });
-    window->show();
+    // One window per reply while there is room; the record is split only
+    // for a window that opens. DestroyDevInfo hands it back once closed.
+    if (DevInfo *window = InfoWindowSet->open([&reply] { return ReplyParser::splitRecord(reply); }))
+        connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
 }
 
 void TransparentConfig::applyAcknowledgement(ReplyKind kind)
@@ -271,5 +270,5 @@ void TransparentConfig::DestroyDevInfo()
     // The window signals from inside its own close handling: delete it only
     // once that handling has returned.
     if (auto *window = qobject_cast<DevInfo *>(sender()))
-        window->deleteLater();
+        InfoWindowSet->release(window);
 }
