@@ -12,6 +12,7 @@
 // while the USB route is idle, follows ports as they are plugged in and out.
 
 #include <QByteArray>
+#include <QHash>
 #include <QSerialPortInfo>
 #include <QString>
 #include <QWidget>
@@ -83,6 +84,8 @@ signals:
     void AbortTcp485();
     void WriteData(const QByteArray &qba);
     void Set232Settings();
+    // A text for the status bar and how long it stays, in milliseconds.
+    void WriteStatusBar(const QString &text, int Timeout);
 
 private slots:
     void on_pushButton_RefreshCOM_clicked();
@@ -136,4 +139,9 @@ private:
     bool FirstListingQueued = false;
     bool PortsSettling = false;
     bool PanelShown = false;
+
+    // Entries that could not be saved, by key: what the user typed stays the
+    // entry's value for the rest of the session.
+    QHash<QString, QString> UnsavedEntries;
+    bool SaveFailureReported = false;
 };
