@@ -19,6 +19,8 @@
 #include "statustimes.h"
 #include "ui/infowindows.h"
 
+#include <QSignalBlocker>
+
 #include <tuple>
 
 using ReplyParser::ReplyKind;
@@ -221,6 +223,10 @@ void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::
     }
     if (valid[TrpMode]) {
         *p.TrpMod = static_cast<eTrp_Mod_t>(v[TrpMode]);
+        // The mode's rule runs once, below, with the record's silent
+        // interval: run from the box's own signal it would first apply the
+        // interval the page held before, and all of it be redone.
+        const QSignalBlocker modeFill(p.Mod);
         p.Mod->setCurrentIndex(v[TrpMode]);
     }
     if (valid[Databit])
@@ -239,7 +245,7 @@ void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::
     // On the GSM set the record's own retry count and interval follow
     // (fillGsmFields), which set the command interval's unit and value; the
     // mode rule's reset of that interval would only be overwritten.
-    if (valid[WaitingChr] || valid[WaitingMs]) {
+    if (valid[TrpMode] || valid[WaitingChr] || valid[WaitingMs]) {
         if (gsm)
             setSilentIntervalUnit(route);
         else
