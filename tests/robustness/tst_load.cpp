@@ -17,7 +17,10 @@
 #include <QtTest>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+#include <cstddef>
+// The AddressSanitizer runtime's own count of the heap in use (declared in
+// <sanitizer/allocator_interface.h>, which GCC does not ship).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #elif defined(__GLIBC__)
 #include <malloc.h>
 #endif
