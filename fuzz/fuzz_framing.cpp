@@ -16,7 +16,7 @@
 
 #include "fuzzsupport.h"
 
-#include "frameassembler.h"
+#include "protocol/frameassembler.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -28,7 +28,7 @@
 
 #include "commsettings.h"
 #include "devinfo.h"
-#include "frameassembler.h"
+#include "protocol/frameassembler.h"
 #include "staticipconfig.h"
 #include "transparentconfig.h"
 

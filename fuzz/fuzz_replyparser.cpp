@@ -7,7 +7,8 @@
 
 #include "fuzzsupport.h"
 
-#include "replyparser.h"
+#include "protocol/portschema.h"
+#include "protocol/replyparser.h"
 #include "transparentconfig.h"
 
 #include <cstddef>
@@ -17,7 +18,6 @@ namespace {
 
 using namespace ReplyParser;
 
-const PortRecordLimits Limits{1, 4, 7, 8, 2, 1, 2, 9, 4, 128, 10, 5000};
 
 // A base-10 signed 32-bit integer: optional sign, one or more ASCII digits,
 // nothing else, within -2^31..2^31-1. Worked out on the digits without
@@ -111,7 +111,7 @@ void checkPortRecord(const QList<QByteArray> &values, bool gsm)
 {
     const int required = gsm ? 30 : 23;
     const int blockSize = gsm ? 14 : 11;
-    const PortRecord record = parsePortRecord(values, gsm, Limits);
+    const PortRecord record = parsePortRecord(values, gsm ? CommandSet::Gsm : CommandSet::Ethernet);
     FUZZ_CHECK(record.received == values.size() && record.required == required,
                QByteArray::number(values.size()));
     // The GSM record's length on the Ethernet set is the other set's record,
@@ -139,7 +139,7 @@ void checkPortRecord(const QList<QByteArray> &values, bool gsm)
         const PortBlock &block = record.port[port];
         for (int field = 0; field < blockSize; ++field) {
             const int pos = port * blockSize + field;
-            FUZZ_CHECK(portRecordPosition(gsm, port, PortField(field)) == pos, "position");
+            FUZZ_CHECK(PortSchema::position(gsm ? CommandSet::Gsm : CommandSet::Ethernet, port, PortField(field)) == pos, "position");
             qint64 v = 0;
             if (!referenceInt32(values.at(pos), &v))
                 v = 0;
@@ -156,7 +156,7 @@ void checkPortRecord(const QList<QByteArray> &values, bool gsm)
                 outOfRange << pos;
         }
         for (int field = blockSize; field < PortFieldCount; ++field)
-            FUZZ_CHECK(portRecordPosition(gsm, port, PortField(field)) == -1, "GSM-only field on Ethernet");
+            FUZZ_CHECK(PortSchema::position(gsm ? CommandSet::Gsm : CommandSet::Ethernet, port, PortField(field)) == -1, "GSM-only field on Ethernet");
     }
     int pos = 2 * blockSize;
     if (gsm) {

@@ -19,8 +19,8 @@
 #include "ui_commsettings.h"
 
 #include "logging.h"
+#include "protocol/requestbuilder.h"
 #include "statustimes.h"
-#include "transparentconfig.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -77,12 +77,6 @@ QList<CommSettings::ListedPort> machinePorts()
     for (const QSerialPortInfo &port : ports)
         listed.append({port.portName(), port.description()});
     return listed;
-}
-
-// List items read "name(description)"; the port is found again by its name.
-QString portNameOf(const QString &item)
-{
-    return item.section(QLatin1Char('('), 0, 0);
 }
 
 // Text that is not a base-10 number reads as 0, like an empty entry.
@@ -393,6 +387,13 @@ void CommSettings::Save(const QString &Key, const QString &Data)
     }
 }
 
+RouteRules::Press CommSettings::Press(eRoute_t eRoute)
+{
+    const bool routeUp[Max] = {TcpConnectionStatus, UsbConnectionStatus, Tcp232ConnectionStatus,
+                               Tcp485ConnectionStatus};
+    return RouteRules::press(eRoute, routeUp);
+}
+
 bool *CommSettings::RouteFlag(eRoute_t eRoute)
 {
     switch (eRoute) {
@@ -485,7 +486,7 @@ void CommSettings::EnsurePortsListed()
         return;
     PortsListed = true;
     LastPortsStamp = PortsStamp ? PortsStamp() : QByteArray();
-    FollowPorts(PortItems());
+    FollowPorts(Ports());
 }
 
 void CommSettings::WatchPorts()
@@ -503,30 +504,28 @@ void CommSettings::WatchPorts()
         return;
     PortsSettling = changed && !stamp.isEmpty();
     LastPortsStamp = stamp;
-    FollowPorts(PortItems());
+    FollowPorts(Ports());
 }
 
-QStringList CommSettings::PortItems()
+void CommSettings::FollowPorts(const QList<ListedPort> &Listed)
 {
-    QStringList items;
-    const QList<ListedPort> ports = Ports();
-    for (const ListedPort &port : ports)
-        items << tr("%1(%2)").arg(port.name, port.description);
-    return items;
-}
-
-void CommSettings::FollowPorts(const QStringList &Items)
-{
+    QStringList Items;
+    QStringList names;
+    for (const ListedPort &port : Listed) {
+        Items << tr("%1(%2)").arg(port.name, port.description);
+        names << port.name;
+    }
     QComboBox *list = ui->comboBox_COMPorts;
     QStringList shown;
     for (int i = 0; i < list->count(); ++i)
         shown << list->itemText(i);
-    if (shown == Items)
+    if (shown == Items && names == ListedNames)
         return;
 
     // Items are removed and inserted one by one rather than the list being
     // rebuilt, so that a list the user has open stays open.
-    const QString selected = portNameOf(list->currentText());
+    const QString selected = ListedNames.value(list->currentIndex());
+    ListedNames = names;
     for (int i = list->count() - 1; i >= 0; --i) {
         if (!Items.contains(list->itemText(i)))
             list->removeItem(i);
@@ -538,12 +537,9 @@ void CommSettings::FollowPorts(const QStringList &Items)
     while (list->count() > Items.size())
         list->removeItem(list->count() - 1);
 
-    for (int i = 0; i < list->count(); ++i) {
-        if (portNameOf(list->itemText(i)) == selected) {
-            list->setCurrentIndex(i);
-            break;
-        }
-    }
+    const int kept = ListedNames.indexOf(selected);
+    if (kept >= 0)
+        list->setCurrentIndex(kept);
 }
 
 void CommSettings::UpdatePortWatch()
@@ -569,36 +565,37 @@ void CommSettings::on_pushButton_RefreshCOM_clicked()
     PortsSettling = false;
     LastPortsStamp = PortsStamp ? PortsStamp() : QByteArray();
     ui->comboBox_COMPorts->clear();
-    ui->comboBox_COMPorts->addItems(PortItems());
+    ListedNames.clear();
+    FollowPorts(Ports());
 }
 
 void CommSettings::on_pushButton_TcpConnect_clicked()
 {
     qCDebug(lcPanel) << " Tcp state :" << TcpConnectionStatus;
     // An ETHERNET or USB route blocks a new configuration-service route.
-    if (TcpConnectionStatus || UsbConnectionStatus) {
-        if (TcpConnectionStatus)
-            emit DisconnectTcp();
+    const RouteRules::Press press = Press(TCP);
+    if (press == RouteRules::Press::Disconnect)
+        emit DisconnectTcp();
+    if (press != RouteRules::Press::Connect)
         return;
-    }
     emit ConnectTcp(ui->lineEdit_ServerIp->text(), portNumber(ui->lineEdit_ServerPort->text()));
 }
 
 void CommSettings::on_pushButton_UsbConnect_clicked()
 {
-    if (TcpConnectionStatus || UsbConnectionStatus) {
-        if (UsbConnectionStatus)
-            emit DisconnectComPort();
+    const RouteRules::Press press = Press(USB);
+    if (press == RouteRules::Press::Disconnect)
+        emit DisconnectComPort();
+    if (press != RouteRules::Press::Connect)
         return;
-    }
     EnsurePortsListed();
-    emit ConnectComPort(QSerialPortInfo(portNameOf(ui->comboBox_COMPorts->currentText())));
+    emit ConnectComPort(QSerialPortInfo(ListedNames.value(ui->comboBox_COMPorts->currentIndex())));
 }
 
 void CommSettings::on_pushButton_GetIpAddr_clicked()
 {
-    emit WriteData(
-        TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdCurrentIPAddr]));
+    // The current address is a command of the Ethernet set.
+    emit WriteData(RequestBuilder::command(CommandSet::Ethernet, CommandSet::Command::CurrentIp).frame);
 }
 
 void CommSettings::DataPortConnectClicked(eRoute_t eRoute)
@@ -612,11 +609,11 @@ void CommSettings::DataPortConnectClicked(eRoute_t eRoute)
     // connection attempt cannot be requested twice.
     port.connectButton->setEnabled(false);
 
-    if (TcpConnectionStatus || UsbConnectionStatus || Tcp232ConnectionStatus || Tcp485ConnectionStatus) {
-        if (*RouteFlag(eRoute))
-            emit(this->*port.disconnectSignal)();
+    const RouteRules::Press press = Press(eRoute);
+    if (press == RouteRules::Press::Disconnect)
+        emit(this->*port.disconnectSignal)();
+    if (press != RouteRules::Press::Connect)
         return;
-    }
     emit(this->*port.connectSignal)(ui->lineEdit_TcpServerIp->text(), portNumber(port.portEntry->text()));
 }
 

@@ -11,6 +11,8 @@
 // the machine's serial ports is slow enough to delay the first picture) and,
 // while the USB route is idle, follows ports as they are plugged in and out.
 
+#include "link/route.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QSerialPortInfo>
@@ -26,12 +28,12 @@ namespace Ui {
 class CommSettings;
 }
 
-class CommSettings : public QWidget
+// The route ids (eRoute_t, TCP, USB, TCP232, TCP485, Max) are RouteIds'.
+class CommSettings : public QWidget, public RouteIds
 {
     Q_OBJECT
 
 public:
-    enum eRoute_t { TCP = 0, USB, TCP232, TCP485, Max };
 
     explicit CommSettings(QWidget *parent = nullptr);
     ~CommSettings() override;
@@ -112,16 +114,17 @@ private:
     void DataPortConnectClicked(eRoute_t eRoute);
     // The flag of a route, or null for Max and other values.
     bool *RouteFlag(eRoute_t eRoute);
+    // What a connect button of the route asks for, by the one route rule.
+    RouteRules::Press Press(eRoute_t eRoute);
 
     // Lists the ports now if that has not happened yet.
     void EnsurePortsListed();
     // One look for ports plugged in or out; the list is touched only when the
     // ports differ from the ones it shows.
     void WatchPorts();
-    // Brings the list to these item texts, keeping the selected port selected
+    // Brings the list to these ports, keeping the selected port selected
     // while it is still there.
-    void FollowPorts(const QStringList &Items);
-    QStringList PortItems();
+    void FollowPorts(const QList<ListedPort> &Listed);
     // Watching runs while the panel is shown and the USB route is idle.
     void UpdatePortWatch();
 
@@ -132,6 +135,9 @@ private:
     bool UsbConnectionStatus = false;
 
     PortSource Ports;
+    // The names of the ports the list shows, item for item: a port is opened
+    // by its name, never by reading back the item's (translatable) text.
+    QStringList ListedNames;
     PortStamp PortsStamp;
     QByteArray LastPortsStamp;
     QTimer *PortWatch = nullptr;

@@ -7,14 +7,13 @@
 #include "ui_staticipconfig.h"
 
 #include "logging.h"
-#include "replyparser.h"
-#include "requestbuilder.h"
-#include "transparentconfig.h"
+#include "protocol/replyparser.h"
+#include "protocol/requestbuilder.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
 
-StaticIpConfig::StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *parent)
+StaticIpConfig::StaticIpConfig(const RouteIds::eRoute_t &rRoute, QWidget *parent)
     : QWidget(parent), ui(new Ui::StaticIpConfig)
 {
     ui->setupUi(this);
@@ -24,11 +23,11 @@ StaticIpConfig::StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *pa
                             ui->label_SubnetMask, ui->label_DNS1_Addr, ui->label_DNS2_Addr})
         caption->setMinimumWidth(qMax(caption->minimumWidth(), caption->sizeHint().width()));
 
-    Q_ASSERT_X(rRoute < CommSettings::eRoute_t::Max, "StaticIpConfig",
-               "rRoute < CommSettings::eRoute_t::Max");
+    Q_ASSERT_X(rRoute < RouteIds::eRoute_t::Max, "StaticIpConfig",
+               "rRoute < RouteIds::eRoute_t::Max");
     // Over the configuration service the device's network settings are only
     // shown: changing them there would cut the connection in use.
-    const bool viewOnly = rRoute == CommSettings::eRoute_t::TCP;
+    const bool viewOnly = rRoute == RouteIds::eRoute_t::TCP;
     for (QLineEdit *entry : {ui->lineEdit_IpAddr, ui->lineEdit_DefaultGateway, ui->lineEdit_SubnetMask,
                              ui->lineEdit_DNS1_Addr, ui->lineEdit_DNS2_Addr})
         entry->setReadOnly(viewOnly);
@@ -111,18 +110,19 @@ void StaticIpConfig::on_pushButton_Apply_clicked()
     QStringList values{QString::number(ui->checkBox_Dhcp->checkState() == Qt::Unchecked ? 1 : 0)};
     for (const auto &address : addresses)
         values << address.entry->text().split(QLatin1Char('.'));
-    const QByteArray frame =
-        RequestBuilder::frame(TrpCfgCmdTexts[TransparentConfig::eIdWriteNetworkCfg], values);
+    // The network record belongs to the Ethernet set, whatever route carries it.
+    const RequestBuilder::Request request = RequestBuilder::writeNetworkRecord(CommandSet::Ethernet, values);
 
-    qCDebug(lcPage) << "Static ip request : " << frame;
-    emit WriteData(frame);
+    qCDebug(lcPage) << "Static ip request : " << request.frame;
+    emit WriteData(request.frame, request.purpose);
     close();
 }
 
 void StaticIpConfig::on_pushButton_Read_clicked()
 {
-    emit WriteData(
-        TransparentConfig::AT_Command_Formatter(TrpCfgCmdTexts[TransparentConfig::eIdReadNetworkCfg]));
+    const RequestBuilder::Request request =
+        RequestBuilder::command(CommandSet::Ethernet, CommandSet::Command::ReadNetworkCfg);
+    emit WriteData(request.frame, request.purpose);
 }
 
 void StaticIpConfig::on_checkBox_Dhcp_stateChanged(int arg1)

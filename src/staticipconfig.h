@@ -6,8 +6,9 @@
 // from the record's bytes through ReadNetworkCfg, and sends its own requests
 // as complete frames through WriteData.
 
-#include "commsettings.h"
-#include "replyparser.h"
+#include "link/route.h"
+#include "protocol/records.h"
+#include "protocol/requestbuilder.h"
 
 #include <QByteArray>
 #include <QWidget>
@@ -23,7 +24,7 @@ class StaticIpConfig : public QWidget
     Q_OBJECT
 
 public:
-    StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *parent = nullptr);
+    StaticIpConfig(const RouteIds::eRoute_t &rRoute, QWidget *parent = nullptr);
     ~StaticIpConfig() override;
 
     // The values of a READ_NETWORKCFG reply (after its first "="): parsed,
@@ -33,7 +34,7 @@ public:
     void showNetworkRecord(const ReplyParser::NetworkRecord &record);
 
 signals:
-    void WriteData(const QByteArray &qba);
+    void WriteData(const QByteArray &qba, RequestBuilder::Purpose purpose = RequestBuilder::Purpose::Other);
     void Close_StaticIpConfigWindow();
 
 protected:

@@ -2,21 +2,18 @@
 
 // The main window: the hub of the tool.
 //
-// It owns the connection panel and the configuration page, the three TCP
-// sockets (configuration service, RS-232 data port, RS-485 data port), the
-// serial port (USB) and the six supervision timers, and wires them together:
-//   socket or port -> frame assembler -> Receive_Callback -> page and windows
-//   page / panel / network window -> WriteData -> Transmit_Callback -> channel
-// The four routes share one path for each step of their life (opened, up,
-// data received, silent, down, send); a table with one row per route holds
-// what tells them apart. The named slots of each route call into that path.
-// The window also carries the device commands of its menu and opens the
-// network window.
+// It holds the connection panel and the configuration page, and a connection
+// controller that owns the four links (three TCP sockets and the serial
+// port) and the supervision timers. It wires them together and applies the
+// controller's route events to the views:
+//   link -> controller -> Receive_Callback -> page, network window, windows
+//   page / panel / network window -> WriteData -> controller -> link
+// The named route slots are one-line calls into the controller. The window
+// also carries the device commands of its menu and opens the network window.
 
-#include "commandset.h"
 #include "commsettings.h"
 #include "devicemodel.h"
-#include "frameassembler.h"
+#include "link/linkcontroller.h"
 #include "transparentconfig.h"
 
 #include <QAbstractSocket>
@@ -28,7 +25,6 @@
 
 class QTcpSocket;
 class QTimer;
-class QIODevice;
 class StaticIpConfig;
 
 namespace Ui {
@@ -47,12 +43,12 @@ public:
     void Close_StaticIpConfigWindow();
 
     // Opens the serial route on the port at a system location (for example
-    // /dev/ttyACM0). OpenComPort resolves the panel's port description to its
-    // location and comes here.
+    // /dev/ttyACM0). OpenComPort resolves the panel's port to its location
+    // and comes here.
     void openSerialPort(const QString &systemLocation);
 
-    static const QString SocketErrString[24];
-    static const QString SerialErrString[14];
+    static const QString (&SocketErrString)[24];
+    static const QString (&SerialErrString)[14];
 
 public slots:
     void OpenComPort(const QSerialPortInfo &port);
@@ -102,105 +98,30 @@ public slots:
     void TimerServerFull();
 
 private:
-    void CheckAndSendData(QTcpSocket &rSocket, const QByteArray &rArr);
-    void CheckAndSendData(QSerialPort &rSerial, const QByteArray &rArr);
-
-    // What a route event does to a menu action: leave it, enable it, disable it.
-    enum class Switch
-    {
-        Keep,
-        On,
-        Off
-    };
-    // The action states one route event leaves, after the window's contract:
-    // commands are RESTART DEVICE and GET INFO, models the two model actions.
-    struct ActionStates
-    {
-        Switch commands;
-        Switch ping;
-        Switch models;
-    };
-    struct StatusText
-    {
-        const char *text; // untranslated; null for none
-        int ms;
-    };
-    // When a route becomes the active one: on the first answer after its
-    // channel opened (configuration service, USB) or as soon as its socket
-    // connects (the data ports).
-    enum class UpWhen
-    {
-        FirstAnswer,
-        Connected
-    };
-
-    // One row per route, indexed by CommSettings::eRoute_t. The channel,
-    // timer and flag are the window's named members; the row only points at
-    // them. Everything that tells the routes apart is here.
-    struct Route
-    {
-        const char *name; // in traces
-        QIODevice *channel;
-        QTimer *answerTimer;
-        bool *answered; // the route's success flag
-        void (TransparentConfig::*preparePage)(const bool &);
-        UpWhen upWhen;
-        bool resetsPageWhenDown;
-        StatusText up, down, receiveFailure, noAnswer;
-        const char *networkErrorText; // null: the error's own name
-        ActionStates atOpen, atUp, atDown;
-        const char *answeredTrace, *noAnswerTrace;
-        // Filled from the row's index.
-        QTcpSocket *socket = nullptr; // the channel when it is a socket
-        FrameAssembler *frames = nullptr;
-        CommandSet::Kind commands = CommandSet::None;
-    };
-
     void connectSignals();
-    void buildRouteTable();
-    void disconnectChannels();
     void selectDeviceModel(eDeviceModel_t model);
     void applyActions(const ActionStates &states);
-    bool isDataPort(CommSettings::eRoute_t route) const;
+    // A request of the page or the network window, with what it is for.
+    void sendRequest(const QByteArray &frame, RequestBuilder::Purpose purpose);
 
-    // A keyword of the command set the route speaks.
-    const QString &keyword(CommSettings::eRoute_t route, TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
-                           TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId) const;
-    // A request without values in the command set the route speaks.
-    QByteArray request(CommSettings::eRoute_t route, TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
-                       TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId) const;
-    void sendFrame(CommSettings::eRoute_t route, const QByteArray &frame);
-    // After a record write (WRITEALL, WRITE_NETWORKCFG) the device has
-    // WRITE_ANSWER_TIMEOUT_MS to answer "+OK" or "+ERR"; otherwise the user is
-    // told that it may not have stored the record.
-    void watchWriteAnswer(CommSettings::eRoute_t route, const QByteArray &frame);
-    void writeUnanswered();
-    void sendDeviceCommand(TransparentConfig::eTrpCfgCmdTableID_t ethernetId,
-                           TransparentConfig::eTrpCfgCmdGSMTableID_t gsmId, bool sendOnSerial);
-
-    // The life of a route: its channel opened, the route up (the active
-    // route), data received, no answer in time, the route down.
-    void routeOpened(CommSettings::eRoute_t route);
-    void routeUp(CommSettings::eRoute_t route);
-    void routeReceived(CommSettings::eRoute_t route);
-    void routeSilent(CommSettings::eRoute_t route);
-    void routeDown(CommSettings::eRoute_t route);
-
-    void openTcpRoute(CommSettings::eRoute_t route, const QString &Ip, int Port);
-    void closeTcpRoute(CommSettings::eRoute_t route);
-    void dataPortStateChanged(CommSettings::eRoute_t route, QAbstractSocket::SocketState state);
-    void showSocketError(CommSettings::eRoute_t route, QAbstractSocket::SocketError err);
-    void closeOtherDataPort(CommSettings::eRoute_t closedRoute);
-
-    // Receive path: channel -> frame assembler -> Receive_Callback.
-    void receiveFrames(CommSettings::eRoute_t route);
-    void reportReceiveFailure(CommSettings::eRoute_t route, TransparentConfig::TrpErr_t result);
+    // The controller's route events, applied to the views.
+    void onRouteOpened(RouteId route);
+    void onRouteUp(RouteId route);
+    void onRouteDown(RouteId route);
+    void onAnsweredChanged(RouteId route, bool answered);
+    void onDataPortFailed(RouteId route);
+    void onDataPortSilent();
+    void onSerialFailed(const QString &description);
+    DeviceProtocol::TrpErr_t applyFrame(QByteArray &frame);
 
     Ui::TelvorConfigurator *ui;
+    // Declared before the views: its links and timers outlive them.
+    LinkController Links;
     CommSettings newCommSetting;
     CommSettings::eRoute_t ConnectionStatus;
     TransparentConfig newTransparentConfig;
     StaticIpConfig *pStaticIpWindow = nullptr;
+    // The controller's channels and timers, under the window's own names.
     QTcpSocket *pTcpSocket = nullptr;
     QTcpSocket *pTcp232Socket = nullptr;
     QTcpSocket *pTcp485Socket = nullptr;
@@ -211,18 +132,12 @@ private:
     QTimer *pTimerTcpReading = nullptr;
     QTimer *pTimerUsbState = nullptr;
     QTimer *pTimerServerFull = nullptr;
+    // Mirrors of the links' answered flags, set from the controller.
     bool TcpConnectionSucceed;
     bool Tcp232ConnectionSucceed;
     bool Tcp485ConnectionSucceed;
     bool UsbConnectionSucceed;
-    const int CONNECTION_TIMEOUT_MS = 10000;
-    const int SERVER_FULL_TIMEOUT_MS = 8000;
-    const int SEND_READING_DATA = 500;
-    static constexpr int WRITE_ANSWER_TIMEOUT_MS = 5000;
-    QTimer *pTimerWriteAnswer = nullptr;
-
-    FrameAssembler RouteFrames[CommSettings::Max];
-    Route Routes[CommSettings::Max];
-    // A serial failure is reported by one box until the port is opened again.
-    bool SerialFailureReported = false;
+    static constexpr int CONNECTION_TIMEOUT_MS = LinkController::CONNECTION_TIMEOUT_MS;
+    static constexpr int SERVER_FULL_TIMEOUT_MS = LinkController::SERVER_FULL_TIMEOUT_MS;
+    static constexpr int SEND_READING_DATA = LinkController::SEND_READING_DATA;
 };

@@ -12,9 +12,7 @@
 #include "transparentconfig.h"
 #include "ui_transparentconfig.h"
 
-#include "commandset.h"
 #include "logging.h"
-#include "requestbuilder.h"
 #include "ui/infowindows.h"
 
 #include <QComboBox>
@@ -30,6 +28,8 @@ TransparentConfig::TransparentConfig(QWidget *parent) : QWidget(parent), ui(new 
     // or actions.
     setEnabled(false);
     bindPorts();
+    qRegisterMetaType<RequestBuilder::Purpose>();
+    subscribe();
 
     for (const PortUi &p : Ports) {
         Q_ASSERT(p.Enable->currentIndex() <= EnableIndexMax);
@@ -98,6 +98,28 @@ void TransparentConfig::bindPorts()
     p232.PortCheck = &PortCheck232;
     p232.CarrierRoute = eTCP232;
     p232.Name = QStringLiteral("232");
+
+    for (PortUi &p : Ports)
+        bindFields(p);
+}
+
+void TransparentConfig::bindFields(PortUi &p)
+{
+    using namespace ReplyParser;
+    p.Fields[Enable].list = p.Enable;
+    p.Fields[ETHPort].box = p.Port;
+    p.Fields[TrpMode].list = p.Mod;
+    p.Fields[Databit].list = p.Datab;
+    p.Fields[Paritybit].list = p.Parityb;
+    p.Fields[Stopbit].list = p.Stopb;
+    p.Fields[Baud].list = p.Baud;
+    p.Fields[WaitingChr].storedByte = p.WaitingChr;
+    p.Fields[WaitingMs].stored = p.WaitingMs;
+    p.Fields[Tmout].box = p.ModbusTimeout;
+    p.Fields[EthTmout].box = p.EthTimeout;
+    p.Fields[RetryCnt].box = p.RetryCount;
+    p.Fields[IntVal].box = p.IntervalTime;
+    p.Fields[PingIntVal].box = p.PingInterval;
 }
 
 TransparentConfig::PortUi &TransparentConfig::port(eRoute_Serial_t route)
@@ -123,18 +145,25 @@ QList<QWidget *> TransparentConfig::serialSettings(const PortUi &p)
             p.Parityb, p.Stopb,      p.Baud};
 }
 
-bool TransparentConfig::usesGsmCommands() const
+CommandSet::Kind TransparentConfig::commandSet() const
 {
-    return CommandSet::forConnection(CheckConnectionType) == CommandSet::Gsm;
+    // The page's own names for the routes, in its own order.
+    switch (CheckConnectionType) {
+    case eETH:
+    case eUSB:
+        return CommandSet::Ethernet;
+    case eTCP485:
+    case eTCP232:
+        return CommandSet::Gsm;
+    case eMax:
+        break;
+    }
+    return CommandSet::None;
 }
 
-QString TransparentConfig::commandKeyword(eTrpCfgCmdTableID_t ethernetId, eTrpCfgCmdGSMTableID_t gsmId) const
+bool TransparentConfig::usesGsmCommands() const
 {
-    const CommandSet::Kind set = CommandSet::forConnection(CheckConnectionType);
-    const QString *table = CommandSet::keywordTable(set);
-    if (table == nullptr)
-        return QString();
-    return table[set == CommandSet::Gsm ? int(gsmId) : int(ethernetId)];
+    return commandSet() == CommandSet::Gsm;
 }
 
 // ---------------------------------------------------------------------------
@@ -206,6 +235,16 @@ void TransparentConfig::Set232Settings(const bool &bState)
 void TransparentConfig::Set485Settings(const bool &bState)
 {
     applyDataPortRoute(eRoute_Serial_t::e485, bState);
+}
+
+void TransparentConfig::SetRouteSettings(RouteId route, bool bState)
+{
+    using Operation = void (TransparentConfig::*)(const bool &);
+    static const Operation Operations[RouteIds::Max] = {
+        &TransparentConfig::SetETHSettings, &TransparentConfig::SetUSBSettings,
+        &TransparentConfig::Set232Settings, &TransparentConfig::Set485Settings};
+    Q_ASSERT(route >= RouteIds::TCP && route < RouteIds::Max);
+    (this->*Operations[route])(bState);
 }
 
 void TransparentConfig::CheckUI_Enabled(const bool &bState, const eRoute_Serial_t &Route)
@@ -305,7 +344,11 @@ void TransparentConfig::portEnableChanged(eRoute_Serial_t route, int index)
     const PortUi &p = port(route);
     if (p.Enable->currentIndex() != *p.PortCheck)
         QMessageBox::warning(this, tr("Uyarı !"), tr("Portunuz açık ise kapatılacak !"));
+    applyEnableRule(route, index);
+}
 
+void TransparentConfig::applyEnableRule(eRoute_Serial_t route, int index)
+{
     // On the other port's data-port route this port's serial settings stay
     // as the route left them.
     if (CheckConnectionType == port(otherPort(route)).CarrierRoute)
@@ -462,9 +505,9 @@ void TransparentConfig::on_pushButton_StaticIPConfig_clicked()
 
 void TransparentConfig::requestPortRecord()
 {
-    const QString keyword = commandKeyword(eIdReadAll, eIdGSMReadAll);
-    if (!keyword.isEmpty())
-        emit WriteData(AT_Command_Formatter(keyword));
+    const RequestBuilder::Request request = RequestBuilder::command(commandSet(), CommandSet::Command::ReadAll);
+    if (!request.frame.isEmpty())
+        emit WriteData(request.frame, request.purpose);
 }
 
 void TransparentConfig::on_pushButton_ReadConfiguration_clicked()
@@ -472,34 +515,43 @@ void TransparentConfig::on_pushButton_ReadConfiguration_clicked()
     requestPortRecord();
 }
 
-QStringList TransparentConfig::portBlockValues(const PortUi &p, bool gsm) const
+QStringList TransparentConfig::portBlockValues(const PortUi &p, CommandSet::Kind set) const
 {
+    using PortSchema::Unit;
     QStringList values;
-    values << QString::number(p.Enable->currentIndex()) << QString::number(p.Port->value())
-           << QString::number(p.Mod->currentIndex()) << QString::number(p.Datab->currentIndex() + DatabitMin)
-           << QString::number(p.Parityb->currentIndex())
-           << QString::number(p.Stopb->currentIndex() + StopbitMin) << QString::number(p.Baud->currentIndex())
-           << QString::number(*p.WaitingChr) << QString::number(*p.WaitingMs)
-           << QString::number(p.ModbusTimeout->value()) << QString::number(p.EthTimeout->value());
-    if (gsm) {
-        const int retries = p.RetryCount->value();
-        values << QString::number(retries)
-               << QString::number(ReplyParser::commandIntervalToWire(p.IntervalTime->value(), retries))
-               << QString::number(ReplyParser::pingIntervalToWire(p.PingInterval->value()));
+    for (int f = 0; f < PortSchema::blockSize(set); ++f) {
+        const PortSchema::Field &field = PortSchema::field(ReplyParser::PortField(f));
+        const PortUi::FieldBinding &at = p.Fields[f];
+        int value = 0;
+        switch (field.unit) {
+        case Unit::Index:
+            value = at.list->currentIndex() + field.min;
+            break;
+        case Unit::Plain:
+            value = at.box ? at.box->value() : at.stored ? *at.stored : *at.storedByte;
+            break;
+        case Unit::CommandInterval:
+            value = PortSchema::commandIntervalToWire(at.box->value(), p.RetryCount->value());
+            break;
+        case Unit::PingInterval:
+            value = PortSchema::pingIntervalToWire(at.box->value());
+            break;
+        }
+        values << QString::number(value);
     }
     return values;
 }
 
 QStringList TransparentConfig::portRecordValues() const
 {
-    const bool gsm = usesGsmCommands();
+    const CommandSet::Kind set = commandSet();
     QStringList values;
     for (const PortUi &p : Ports)
-        values << portBlockValues(p, gsm);
-    if (gsm)
+        values << portBlockValues(p, set);
+    if (PortSchema::apnPosition(set) >= 0)
         values << ui->lineEdit_APN->text();
     values << QString::number(ui->checkBox_InfoResponse->isChecked() ? 1 : 0);
-    Q_ASSERT(values.size() == CommandSet::portRecordSize(CommandSet::forConnection(CheckConnectionType)));
+    Q_ASSERT(values.size() == CommandSet::portRecordSize(set));
     return values;
 }
 
@@ -523,7 +575,7 @@ bool TransparentConfig::confirmSevenBitsWithoutParity()
 
 void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
 {
-    if (CommandSet::forConnection(CheckConnectionType) == CommandSet::None)
+    if (commandSet() == CommandSet::None)
         return; // no route has come up yet: there is no command set to write with
 
     // The record has no escaping: a separator inside the APN would shift every
@@ -540,7 +592,7 @@ void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
 
     const bool bWriteControl = confirmSevenBitsWithoutParity();
     const QStringList list = portRecordValues();
-    const QByteArray request = RequestBuilder::frame(commandKeyword(eIdWriteAll, eIdGSMWriteAll), list);
+    const RequestBuilder::Request request = RequestBuilder::writePortRecord(commandSet(), list);
     qCDebug(lcPage) << "ParamsAll:" << ParamsAll;
     qCDebug(lcPage) << "list:" << list;
 
@@ -555,5 +607,5 @@ void TransparentConfig::on_pushButton_ConfigurationApply_clicked()
         }
     }
     if (bWriteControl)
-        emit WriteData(request);
+        emit WriteData(request.frame, request.purpose);
 }

@@ -1,27 +1,27 @@
 // The reply handler: the one place where what the device sends is applied.
 //
 // The main window hands over every reply read from the active route.
-// ReplyParser::readReply checks the frame and names the reply by the head (the
-// bytes before its first "=") in the command table of the route; one apply
-// step per kind of reply then reads and checks its record with the plain
-// parser and only then touches the page, the network window, the information
-// windows or the signals. A record that is too short is not applied at all,
-// and a value outside its range is skipped, so device data can never leave
-// the page half filled or trip an assertion.
+// Receive_Callback reads it once into a typed event (ReplyParser::readEvent:
+// the frame checked, the reply named by the head before its first "=" in the
+// command table of the route, its record parsed and checked) and publishes
+// the event. The page's own subscriptions below show port records, the
+// network record in the network window, information windows and the status
+// texts. A record that is too short is not applied at all, and a value
+// outside its range is skipped, so device data can never leave the page half
+// filled or trip an assertion.
 
 #include "transparentconfig.h"
 #include "ui_transparentconfig.h"
 
-#include "commandset.h"
 #include "devinfo.h"
 #include "logging.h"
 #include "staticipconfig.h"
 #include "statustimes.h"
 #include "ui/infowindows.h"
 
+#include <QComboBox>
 #include <QSignalBlocker>
-
-#include <tuple>
+#include <QSpinBox>
 
 using ReplyParser::ReplyKind;
 
@@ -30,119 +30,93 @@ TransparentConfig::TrpErr_t TransparentConfig::Receive_Callback(QByteArray &qba,
 {
     qCDebug(lcPage) << "Receive_Callback:" << qba;
 
-    const CommandSet::Kind set = CommandSet::forConnection(CheckConnectionType);
-    const ReplyParser::Reply reply =
-        ReplyParser::readReply(qba, CommandSet::keywordTable(set), CommandSet::endMarker(set));
-    if (reply.status == ReplyParser::FrameStatus::MissingLineEnd)
+    const ReplyParser::Event event = ReplyParser::readEvent(qba, commandSet());
+    if (event.status == ReplyParser::FrameStatus::MissingLineEnd)
         return err_EndChr;
-    qba = reply.body;
-    if (reply.status == ReplyParser::FrameStatus::MissingPlus)
+    qba = event.body;
+    if (event.status == ReplyParser::FrameStatus::MissingPlus)
         return err_BeginChr;
+    if (event.kind == ReplyKind::None)
+        return err_OK;
 
-    switch (reply.kind) {
-    case ReplyKind::None:
-        return err_OK;
-    case ReplyKind::PortRecord:
-        applyPortRecord(reply.body);
-        break;
-    case ReplyKind::NetworkRecord:
-        applyNetworkRecord(reply.body, stStaticIpConfig);
-        break;
-    case ReplyKind::CurrentIp:
-        applyCurrentIp(reply.body);
-        break;
-    case ReplyKind::DeviceInfo:
-        applyDeviceInfo(reply.body);
-        break;
-    case ReplyKind::Error:
-        applyError(reply.body);
-        emit WriteAnswered();
-        qba = ReplyParser::replyValues(reply.body);
-        return err_Unknown;
-    default: // RESTART, PING, 232CLOSE, 485CLOSE and +OK
-        applyAcknowledgement(reply.kind);
-        if (reply.kind == ReplyKind::Ok)
-            emit WriteAnswered();
-        return err_OK;
-    }
+    NetworkWindow = stStaticIpConfig;
+    Events.publish(event);
+    NetworkWindow = nullptr;
+
     // The replies that carry values leave only their values behind.
-    qba = ReplyParser::replyValues(reply.body);
+    switch (event.kind) {
+    case ReplyKind::Error:
+        qba = event.detail;
+        return err_Unknown;
+    case ReplyKind::PortRecord:
+    case ReplyKind::NetworkRecord:
+    case ReplyKind::CurrentIp:
+    case ReplyKind::DeviceInfo:
+        qba = ReplyParser::replyValues(event.body);
+        break;
+    default: // acknowledgements keep the reply
+        break;
+    }
     return err_OK;
 }
 
-ReplyParser::PortRecordLimits TransparentConfig::recordLimits() const
+void TransparentConfig::subscribe()
 {
-    ReplyParser::PortRecordLimits limits;
-    // Index limits: the lowest index is 0.
-    limits.enableMax = EnableIndexMax;
-    limits.trpModMax = TrpModIndexMax;
-    limits.paritybitMax = ParitybitMax;
-    limits.baudMax = BaudIndexMax;
-    // Value ranges.
-    std::tie(limits.databitMin, limits.databitMax) = std::tie(DatabitMin, DatabitMax);
-    std::tie(limits.stopbitMin, limits.stopbitMax) = std::tie(StopbitMin, StopbitMax);
-    std::tie(limits.waitingChrMin, limits.waitingChrMax) = std::tie(WaitingChrMin, WaitingChrMax);
-    std::tie(limits.waitingMsMin, limits.waitingMsMax) = std::tie(WaitingMsMin, WaitingMsMax);
-    return limits;
+    connect(&Events, &DeviceEvents::portRecordRead, this, &TransparentConfig::applyPortRecord);
+    connect(&Events, &DeviceEvents::networkRecordRead, this, &TransparentConfig::applyNetworkRecord);
+    connect(&Events, &DeviceEvents::currentIpRead, this, &TransparentConfig::SetCurrentIpAddr);
+    connect(&Events, &DeviceEvents::deviceInfoRead, this, &TransparentConfig::applyDeviceInfo);
+    connect(&Events, &DeviceEvents::acknowledged, this, &TransparentConfig::applyAcknowledgement);
+    connect(&Events, &DeviceEvents::refused, this, &TransparentConfig::applyError);
 }
 
-void TransparentConfig::applyPortRecord(const QByteArray &reply)
+void TransparentConfig::applyPortRecord(const ReplyParser::PortRecord &record)
 {
-    const bool gsm = usesGsmCommands();
-    const ReplyParser::PortRecord record =
-        ReplyParser::parsePortRecord(ReplyParser::splitRecord(reply), gsm, RecordLimits);
     if (!record.complete()) {
-        reportRecordLength(commandKeyword(eIdReadAll, eIdGSMReadAll), record.received, record.required);
+        reportRecordLength(CommandSet::keyword(commandSet(), CommandSet::Command::ReadAll), record.received,
+                           record.required);
         return;
     }
     ParamsAll = record.texts;
     // Each changed box asks for its own repaint; the requests are gathered
     // into one paint of the window after the fill.
-    fillPortRecord(record, gsm);
+    fillPortRecord(record);
     if (!record.outOfRange.isEmpty())
         reportOutOfRange(record);
 }
 
 void TransparentConfig::reportOutOfRange(const ReplyParser::PortRecord &record)
 {
-    const QString *table = CommandSet::keywordTable(CommandSet::forConnection(CheckConnectionType));
-    const int firstId = usesGsmCommands() ? GSM_AT_CMD_FIRST_ID : AT_CMD_FIRST_ID;
+    const CommandSet::Kind set = commandSet();
     QStringList skipped;
     for (int pos : record.outOfRange)
-        skipped << table[firstId + pos] + QLatin1Char('=') + record.texts.at(pos);
-    emit WriteStatusBar(
-        tr("Out-of-range values skipped in %1 reply: %2")
-            .arg(commandKeyword(eIdReadAll, eIdGSMReadAll), skipped.join(QStringLiteral(", "))),
-        STATUS_PROBLEM_MS);
+        skipped << PortSchema::keywordAt(set, pos) + QLatin1Char('=') + record.texts.at(pos);
+    emit WriteStatusBar(tr("Out-of-range values skipped in %1 reply: %2")
+                            .arg(CommandSet::keyword(set, CommandSet::Command::ReadAll),
+                                 skipped.join(QStringLiteral(", "))),
+                        STATUS_PROBLEM_MS);
 }
 
-// The record is parsed here, once: a window is handed only a whole record.
-void TransparentConfig::applyNetworkRecord(const QByteArray &reply, StaticIpConfig *window)
+// A window is handed only a whole record.
+void TransparentConfig::applyNetworkRecord(const ReplyParser::NetworkRecord &record)
 {
-    if (window == nullptr) {
+    if (NetworkWindow == nullptr) {
         qCDebug(lcPage) << "Receive_Callback: network record dropped, no network window open";
         return;
     }
-    const ReplyParser::NetworkRecord record =
-        ReplyParser::parseNetworkRecord(ReplyParser::splitRecord(reply));
     if (!record.complete) {
-        reportRecordLength(commandKeyword(eIdReadNetworkCfg, eIdGSMReadNetworkCfg), record.received,
+        reportRecordLength(CommandSet::keyword(commandSet(), CommandSet::Command::ReadNetworkCfg), record.received,
                            ReplyParser::NetworkRecordSize);
         return;
     }
-    window->showNetworkRecord(record);
+    NetworkWindow->showNetworkRecord(record);
 }
 
-void TransparentConfig::applyCurrentIp(const QByteArray &reply)
+void TransparentConfig::applyDeviceInfo(const ReplyParser::InfoRecord &record)
 {
-    emit SetCurrentIpAddr(ReplyParser::decodeCurrentIp(ReplyParser::replyValues(reply)));
-}
-
-void TransparentConfig::applyDeviceInfo(const QByteArray &reply)
-{
-    // One window per reply while there is room; the record is split only
-    // for a window that opens. DestroyDevInfo hands it back once closed.
-    if (DevInfo *window = InfoWindowSet->open([&reply] { return ReplyParser::splitRecord(reply); }))
+    // One window per reply while there is room. DestroyDevInfo hands it
+    // back once closed.
+    if (DevInfo *window = InfoWindowSet->open(record.values))
         connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
 }
 
@@ -163,6 +137,8 @@ void TransparentConfig::applyAcknowledgement(ReplyKind kind)
         if (acknowledgement.kind == kind)
             emit WriteStatusBar(tr(acknowledgement.text), STATUS_BRIEF_MS);
     }
+    if (kind == ReplyKind::Ok)
+        emit WriteAnswered();
     // A restarting device drops its configuration-service connection; this
     // closes only that route, whichever route carried the reply.
     if (kind == ReplyKind::Restart)
@@ -170,11 +146,10 @@ void TransparentConfig::applyAcknowledgement(ReplyKind kind)
 }
 
 // The detail after "=", or the whole reply when there is none.
-void TransparentConfig::applyError(const QByteArray &reply)
+void TransparentConfig::applyError(const QByteArray &detail)
 {
-    emit WriteStatusBar(
-        tr("Receive_Callback Error : %1").arg(QString::fromUtf8(ReplyParser::replyValues(reply))),
-        STATUS_BRIEF_MS);
+    emit WriteStatusBar(tr("Receive_Callback Error : %1").arg(QString::fromUtf8(detail)), STATUS_BRIEF_MS);
+    emit WriteAnswered();
 }
 
 void TransparentConfig::reportRecordLength(const QString &keyword, int received, int required)
@@ -188,14 +163,11 @@ void TransparentConfig::reportRecordLength(const QString &keyword, int received,
     emit WriteStatusBar(text, STATUS_PROBLEM_MS);
 }
 
-void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record, bool gsm)
+void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record)
 {
-    for (eRoute_Serial_t route : {eRoute_Serial_t::e485, eRoute_Serial_t::e232}) {
-        fillPortBlock(route, record.port[int(route)], gsm);
-        if (gsm)
-            fillGsmFields(port(route), record.port[int(route)], route == eRoute_Serial_t::e485);
-    }
-    if (gsm) {
+    for (eRoute_Serial_t route : {eRoute_Serial_t::e485, eRoute_Serial_t::e232})
+        fillPortBlock(route, record.port[int(route)]);
+    if (usesGsmCommands()) {
         APNValue = record.apn;
         ui->lineEdit_APN->setText(QString::fromUtf8(APNValue));
     }
@@ -203,72 +175,74 @@ void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record, bo
         ui->checkBox_InfoResponse->setChecked(record.infoResponse != 0);
 }
 
-// Setting a combo index runs the page's own handler at once, so the stored
-// value goes first: the enable handler then finds the box at the device's
-// value and stays silent, and the mode handler sees the new mode.
-void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block, bool gsm)
+// One loop over the schema's fields sets each widget once. The enable and
+// mode boxes are kept quiet meanwhile: their handlers are for the user's
+// edits (the enable box warns, the mode box resets the command interval).
+// What a changed enable or mode means for the rest of the port is applied
+// after the loop, from the values just read.
+void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block)
 {
     using namespace ReplyParser;
+    using PortSchema::Unit;
     const PortUi &p = port(route);
-    const auto &v = block.value;
-    const auto &valid = block.valid;
+    const CommandSet::Kind set = commandSet();
+    const QSignalBlocker quietEnable(p.Enable);
+    const QSignalBlocker quietMode(p.Mod);
+    const int enableBefore = p.Enable->currentIndex();
+    const int modeBefore = p.Mod->currentIndex();
 
-    if (valid[Enable]) {
-        *p.PortCheck = v[Enable];
-        p.Enable->setCurrentIndex(v[Enable]);
+    for (int f = 0; f < PortSchema::blockSize(set); ++f) {
+        if (!block.valid[f])
+            continue;
+        const PortSchema::Field &field = PortSchema::field(PortField(f));
+        const PortUi::FieldBinding &at = p.Fields[f];
+        const qint32 v = block.value[f];
+        switch (field.unit) {
+        case Unit::Index:
+            at.list->setCurrentIndex(v - field.min);
+            break;
+        case Unit::Plain:
+            if (at.box)
+                at.box->setValue(v);
+            else if (at.stored)
+                *at.stored = v;
+            else
+                *at.storedByte = static_cast<quint8>(v & 0xFF);
+            break;
+        case Unit::CommandInterval: {
+            // The unit follows the retry count just read, not the one the
+            // page showed before, or a millisecond interval would be cut to
+            // the seconds range (and written back so).
+            const int retries = p.RetryCount->value();
+            setCommandIntervalRange(p, PortSchema::commandIntervalInSeconds(retries));
+            at.box->setValue(PortSchema::commandIntervalFromWire(v, retries));
+            break;
+        }
+        case Unit::PingInterval:
+            qCDebug(lcPage) << (route == eRoute_Serial_t::e485 ? "Ping İnt ValOfList:" : "Ping İnt232 ValOfList:")
+                            << v;
+            at.box->setValue(PortSchema::pingIntervalFromWire(v));
+            break;
+        }
     }
-    if (valid[ETHPort]) {
-        p.Port->setValue(v[ETHPort]);
-        *p.TcpPort = v[ETHPort];
-    }
-    if (valid[TrpMode]) {
-        *p.TrpMod = static_cast<eTrp_Mod_t>(v[TrpMode]);
-        // The mode's rule runs once, below, with the record's silent
-        // interval: run from the box's own signal it would first apply the
-        // interval the page held before, and all of it be redone.
-        const QSignalBlocker modeFill(p.Mod);
-        p.Mod->setCurrentIndex(v[TrpMode]);
-    }
-    if (valid[Databit])
-        p.Datab->setCurrentIndex(v[Databit] - DatabitMin);
-    if (valid[Paritybit])
-        p.Parityb->setCurrentIndex(v[Paritybit]);
-    if (valid[Stopbit])
-        p.Stopb->setCurrentIndex(v[Stopbit] - StopbitMin);
-    if (valid[Baud])
-        p.Baud->setCurrentIndex(v[Baud]);
-    if (valid[WaitingChr])
-        *p.WaitingChr = static_cast<quint8>(v[WaitingChr] & 0xFF);
-    if (valid[WaitingMs])
-        *p.WaitingMs = v[WaitingMs];
-    // The silent interval that fits the mode, from both values just read.
-    // On the GSM set the record's own retry count and interval follow
-    // (fillGsmFields), which set the command interval's unit and value; the
-    // mode rule's reset of that interval would only be overwritten.
-    if (valid[TrpMode] || valid[WaitingChr] || valid[WaitingMs]) {
-        if (gsm)
+    if (block.valid[Enable])
+        *p.PortCheck = block.value[Enable];
+    if (block.valid[ETHPort])
+        *p.TcpPort = block.value[ETHPort];
+    if (block.valid[TrpMode])
+        *p.TrpMod = static_cast<eTrp_Mod_t>(block.value[TrpMode]);
+
+    if (p.Enable->currentIndex() != enableBefore)
+        applyEnableRule(route, p.Enable->currentIndex());
+    // The silent interval that fits the mode, from both values just read. On
+    // the GSM set the record's own command interval has been set above; the
+    // mode rule's reset of it would only be overwritten.
+    if (p.Mod->currentIndex() != modeBefore || block.valid[WaitingChr] || block.valid[WaitingMs]) {
+        if (set == CommandSet::Gsm)
             setSilentIntervalUnit(route);
         else
             CheckModChange(route);
     }
-    p.ModbusTimeout->setValue(v[Tmout]);
-    p.EthTimeout->setValue(v[EthTmout]);
-}
-
-void TransparentConfig::fillGsmFields(const PortUi &p, const ReplyParser::PortBlock &block, bool is485)
-{
-    using namespace ReplyParser;
-    const auto &v = block.value;
-    p.RetryCount->setValue(v[RetryCnt]);
-    // The interval box's unit follows the retry count: it must follow the
-    // count just read, not the one the page showed before, or a millisecond
-    // interval would be cut to the seconds range (and written back so).
-    const int retries = p.RetryCount->value();
-    setCommandIntervalRange(p, commandIntervalInSeconds(retries));
-    p.IntervalTime->setValue(commandIntervalFromWire(v[IntVal], retries));
-
-    qCDebug(lcPage) << (is485 ? "Ping İnt ValOfList:" : "Ping İnt232 ValOfList:") << v[PingIntVal];
-    p.PingInterval->setValue(pingIntervalFromWire(v[PingIntVal]));
 }
 
 void TransparentConfig::DestroyDevInfo()

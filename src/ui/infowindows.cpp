@@ -1,8 +1,8 @@
 // The bound on open information windows: see infowindows.h.
 //
 // reply handler -> open(): a window while fewer than MaxOpen are open,
-// otherwise the record is dropped unparsed; the window's closing signal ->
-// creator -> release(), which makes room again.
+// otherwise the record is dropped at the cost of a count and a trace; the
+// window's closing signal -> creator -> release(), which makes room again.
 
 #include "ui/infowindows.h"
 
@@ -20,7 +20,7 @@ InfoWindows::~InfoWindows()
     qDeleteAll(m_windows);
 }
 
-DevInfo *InfoWindows::open(const std::function<QList<QByteArray>()> &record)
+DevInfo *InfoWindows::open(const QList<QByteArray> &record)
 {
     if (m_windows.size() >= MaxOpen) {
         refuse();
@@ -28,7 +28,7 @@ DevInfo *InfoWindows::open(const std::function<QList<QByteArray>()> &record)
     }
     // Top-level: the windows stay where the user put them, whatever the main
     // window does.
-    auto *window = new DevInfo(record(), nullptr);
+    auto *window = new DevInfo(record, nullptr);
     place(window);
     m_windows.append(window);
     window->show();

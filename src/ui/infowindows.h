@@ -18,8 +18,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class DevInfo;
 
 class InfoWindows : public QObject
@@ -35,11 +33,10 @@ public:
     // Open windows are top-level and have no other owner: they go with this.
     ~InfoWindows() override;
 
-    // Opens a window for the record that `record` builds, or, while MaxOpen
-    // windows are open, drops the record without building it and returns
-    // nullptr. The window is shown; its creator connects its closing signal
-    // and hands the window back to release().
-    DevInfo *open(const std::function<QList<QByteArray>()> &record);
+    // Opens a window for the record, or, while MaxOpen windows are open,
+    // drops it and returns nullptr. The window is shown; its creator
+    // connects its closing signal and hands the window back to release().
+    DevInfo *open(const QList<QByteArray> &record);
     // Forgets a window that is closing and deletes it once its close
     // handling has returned.
     void release(DevInfo *window);

@@ -2,7 +2,7 @@
 // the protocol as written down: frame bytes and ids are typed out here, never
 // produced by the code under test.
 
-#include "requestbuilder.h"
+#include "protocol/requestbuilder.h"
 #include "testsupport.h"
 #include "transparentconfig.h"
 

@@ -1,7 +1,7 @@
 // Reassembly of reply frames from arbitrary read notifications: the plain
 // splitter with its split points, and the assembler's time limit.
 
-#include "frameassembler.h"
+#include "protocol/frameassembler.h"
 #include "testsupport.h"
 
 #include <QApplication>

@@ -2,7 +2,8 @@
 // reading numbers and checking records. Frames and values are typed out as
 // the protocol writes them.
 
-#include "replyparser.h"
+#include "protocol/portschema.h"
+#include "protocol/replyparser.h"
 #include "testsupport.h"
 #include "transparentconfig.h"
 
@@ -10,10 +11,9 @@
 #include <QtTest>
 
 using namespace ReplyParser;
+using namespace PortSchema;
 
 namespace {
-
-const PortRecordLimits ProtocolLimits{1, 4, 7, 8, 2, 1, 2, 9, 4, 128, 10, 5000};
 
 QList<QByteArray> values(const QByteArray &commaSeparated)
 {
@@ -257,7 +257,7 @@ private slots:
         QList<QByteArray> list;
         for (int i = 0; i < count; ++i)
             list << "1";
-        const PortRecord record = parsePortRecord(list, gsm, ProtocolLimits);
+        const PortRecord record = parsePortRecord(list, gsm ? CommandSet::Gsm : CommandSet::Ethernet);
         QCOMPARE(record.received, count);
         QCOMPARE(record.required, gsm ? 30 : 23);
         QCOMPARE(record.complete(), complete);
@@ -291,7 +291,7 @@ private slots:
     {
         QFETCH(QByteArray, record);
         QFETCH(QList<int>, positions);
-        const PortRecord r = parsePortRecord(values(record), false, ProtocolLimits);
+        const PortRecord r = parsePortRecord(values(record), CommandSet::Ethernet);
         QVERIFY(r.complete());
         QCOMPARE(r.outOfRange, positions);
         for (int port = 0; port < 2; ++port)

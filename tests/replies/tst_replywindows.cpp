@@ -3,6 +3,7 @@
 // WRITE_NETWORKCFG. Frames are typed out as the device and the protocol
 // write them.
 
+#include "commsettings.h"
 #include "devinfo.h"
 #include "staticipconfig.h"
 #include "testsupport.h"

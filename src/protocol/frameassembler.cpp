@@ -1,9 +1,9 @@
 // Reassembly of CR LF terminated frames: the plain splitter and the per-route
 // assembler that adds the time limit for a partial frame.
 
-#include "frameassembler.h"
+#include "protocol/frameassembler.h"
 
-#include "requestbuilder.h"
+#include "protocol/requestbuilder.h"
 
 namespace Framing {
 

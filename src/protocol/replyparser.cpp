@@ -1,11 +1,9 @@
 // Plain functions over reply frames: no widgets, so they can be tested and
 // fuzzed on their own.
-#include "replyparser.h"
+#include "protocol/replyparser.h"
 
-#include "requestbuilder.h"
-#include "transparentconfig.h"
-
-#include <limits>
+#include "protocol/portschema.h"
+#include "protocol/requestbuilder.h"
 
 namespace ReplyParser {
 
@@ -16,60 +14,36 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-bool inRange(qint32 v, int min, int max)
+// The kind of reply each command is.
+ReplyKind kindOf(CommandSet::Command command)
 {
-    return v >= min && v <= max;
-}
-
-// The replies that have an action, with their ids in the Ethernet and the
-// GSM table (-1: the set has no such reply).
-struct KindRow
-{
-    ReplyKind kind;
-    int ethernetId;
-    int gsmId;
-};
-
-using T = TransparentConfig;
-const KindRow KindRows[] = {
-    {ReplyKind::PortRecord, T::eIdReadAll, T::eIdGSMReadAll},
-    {ReplyKind::NetworkRecord, T::eIdReadNetworkCfg, T::eIdGSMReadNetworkCfg},
-    {ReplyKind::CurrentIp, T::eIdCurrentIPAddr, T::eIdGSMCurrentIPAddr},
-    {ReplyKind::Restart, T::eIdDeviceRestart, T::eIdGSMDeviceRestart},
-    {ReplyKind::Ping, T::eIdDevicePing, T::eIdGSMDevicePing},
-    {ReplyKind::Close232, -1, T::eId232ComClose},
-    {ReplyKind::Close485, -1, T::eId485ComClose},
-    {ReplyKind::DeviceInfo, T::eIdDeviceInfo, T::eIdGSMDeviceInfo},
-    {ReplyKind::Ok, T::eIdRetOK, T::eIdGSMRetOK},
-    {ReplyKind::Error, T::eIdRetERR, T::eIdGSMRetERR},
-};
-
-struct Range
-{
-    qint32 min;
-    qint32 max;
-};
-
-// The valid range of each field of a port block, in PortField order.
-std::array<Range, PortFieldCount> fieldRanges(const PortRecordLimits &l)
-{
-    const Range any{std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
-    return {{
-        {0, l.enableMax},                   // Enable
-        {0, 65535},                         // ETHPort
-        {0, l.trpModMax},                   // TrpMode
-        {l.databitMin, l.databitMax},       // Databit
-        {0, l.paritybitMax},                // Paritybit
-        {l.stopbitMin, l.stopbitMax},       // Stopbit
-        {0, l.baudMax},                     // Baud
-        {l.waitingChrMin, l.waitingChrMax}, // WaitingChr
-        {l.waitingMsMin, l.waitingMsMax},   // WaitingMs
-        any,                                // Tmout
-        any,                                // EthTmout
-        any,                                // RetryCnt
-        any,                                // IntVal
-        any,                                // PingIntVal
-    }};
+    using C = CommandSet::Command;
+    switch (command) {
+    case C::ReadAll:
+        return ReplyKind::PortRecord;
+    case C::ReadNetworkCfg:
+        return ReplyKind::NetworkRecord;
+    case C::CurrentIp:
+        return ReplyKind::CurrentIp;
+    case C::Restart:
+        return ReplyKind::Restart;
+    case C::Ping:
+        return ReplyKind::Ping;
+    case C::Close232:
+        return ReplyKind::Close232;
+    case C::Close485:
+        return ReplyKind::Close485;
+    case C::DeviceInfo:
+        return ReplyKind::DeviceInfo;
+    case C::Ok:
+        return ReplyKind::Ok;
+    case C::Error:
+        return ReplyKind::Error;
+    case C::WriteAll:
+    case C::WriteNetworkCfg:
+        break;
+    }
+    return ReplyKind::None;
 }
 
 } // namespace
@@ -106,10 +80,15 @@ int findReplyId(const QByteArray &head, const QString *table, int endMarker)
 
 ReplyKind replyKind(const QString &keyword)
 {
-    for (const KindRow &row : KindRows) {
-        if ((row.ethernetId >= 0 && TrpCfgCmdTexts[row.ethernetId] == keyword) ||
-            TrpCfgCmdGSMTexts[row.gsmId] == keyword)
-            return row.kind;
+    // Shared commands are spelled alike in both sets, so either set's table
+    // names the command.
+    for (CommandSet::Kind set : {CommandSet::Ethernet, CommandSet::Gsm}) {
+        const QString *table = CommandSet::keywordTable(set);
+        for (int id = 0; id < CommandSet::endMarker(set); ++id) {
+            CommandSet::Command command;
+            if (table[id] == keyword && CommandSet::commandOf(set, id, &command))
+                return kindOf(command);
+        }
     }
     return ReplyKind::None;
 }
@@ -177,72 +156,37 @@ QByteArray decodeCurrentIp(const QByteArray &field)
            QByteArray::number((n >> 16) & 0xFF) + '.' + QByteArray::number((n >> 24) & 0xFF);
 }
 
-bool commandIntervalInSeconds(int retryCount)
-{
-    return retryCount > 0;
-}
-
-int commandIntervalToWire(int shown, int retryCount)
-{
-    return commandIntervalInSeconds(retryCount) ? shown * 1000 : shown;
-}
-
-int commandIntervalFromWire(qint32 milliseconds, int retryCount)
-{
-    return commandIntervalInSeconds(retryCount) ? milliseconds / 1000 : milliseconds;
-}
-
-int pingIntervalToWire(int minutes)
-{
-    return minutes * 60;
-}
-
-int pingIntervalFromWire(qint32 seconds)
-{
-    return seconds >= 1 ? seconds / 60 : seconds;
-}
-
-int portRecordPosition(bool gsm, int port, PortField field)
-{
-    if (port < 0 || port > 1 || field < 0 || field >= PortFieldCount)
-        return -1;
-    const int blockSize = gsm ? GsmBlockSize : EthernetBlockSize;
-    if (field >= blockSize)
-        return -1;
-    return port * blockSize + field;
-}
-
-PortRecord parsePortRecord(const QList<QByteArray> &values, bool gsm, const PortRecordLimits &limits)
+PortRecord parsePortRecord(const QList<QByteArray> &values, CommandSet::Kind set)
 {
     PortRecord record;
     record.received = values.size();
-    record.required = gsm ? GsmPortRecordSize : EthernetPortRecordSize;
-    if (!record.complete())
+    record.required = CommandSet::portRecordSize(set);
+    if (set == CommandSet::None || !record.complete())
         return record;
 
     for (int i = 0; i < record.required; ++i)
         record.texts.append(QString::fromUtf8(values.at(i)));
 
-    const std::array<Range, PortFieldCount> ranges = fieldRanges(limits);
-    const int blockSize = gsm ? GsmBlockSize : EthernetBlockSize;
+    const int blockSize = PortSchema::blockSize(set);
     for (int port = 0; port < 2; ++port) {
         PortBlock &block = record.port[port];
         block.valid.fill(true); // the GSM-only fields of an Ethernet record stay 0 and valid
         for (int field = 0; field < blockSize; ++field) {
-            const int pos = port * blockSize + field;
+            const int pos = PortSchema::position(set, port, PortField(field));
             const qint32 v = readInt32(values.at(pos));
             block.value[field] = v;
-            block.valid[field] = inRange(v, ranges[field].min, ranges[field].max);
+            block.valid[field] = PortSchema::inRange(PortSchema::field(PortField(field)), v);
             if (!block.valid[field])
                 record.outOfRange.append(pos);
         }
     }
 
-    int pos = 2 * blockSize;
-    if (gsm)
-        record.apn = values.at(pos++);
+    if (set == CommandSet::Gsm)
+        record.apn = values.at(PortSchema::apnPosition(set));
+    const int pos = PortSchema::infoResponsePosition(set);
     record.infoResponse = readInt32(values.at(pos));
-    record.infoResponseValid = inRange(record.infoResponse, 0, limits.enableMax);
+    record.infoResponseValid =
+        record.infoResponse >= PortSchema::InfoResponseMin && record.infoResponse <= PortSchema::InfoResponseMax;
     if (!record.infoResponseValid)
         record.outOfRange.append(pos);
     return record;
@@ -268,6 +212,35 @@ NetworkRecord parseNetworkRecord(const QList<QByteArray> &values)
 NetworkRecord parseNetworkRecord(const QByteArray &values)
 {
     return parseNetworkRecord(values.split(','));
+}
+
+Event readEvent(const QByteArray &frame, CommandSet::Kind set)
+{
+    const Reply reply = readReply(frame, CommandSet::keywordTable(set), CommandSet::endMarker(set));
+    Event event;
+    event.status = reply.status;
+    event.kind = reply.kind;
+    event.body = reply.body;
+    switch (reply.kind) {
+    case ReplyKind::PortRecord:
+        event.portRecord = parsePortRecord(splitRecord(reply.body), set);
+        break;
+    case ReplyKind::NetworkRecord:
+        event.network = parseNetworkRecord(splitRecord(reply.body));
+        break;
+    case ReplyKind::CurrentIp:
+        event.currentIp = decodeCurrentIp(replyValues(reply.body));
+        break;
+    case ReplyKind::DeviceInfo:
+        event.info.values = splitRecord(reply.body);
+        break;
+    case ReplyKind::Error:
+        event.detail = replyValues(reply.body);
+        break;
+    default:
+        break;
+    }
+    return event;
 }
 
 bool isDottedIpv4(const QString &text)
