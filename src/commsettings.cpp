@@ -13,7 +13,11 @@
 // While the panel is shown and the USB route is idle, a coarse one-second
 // timer looks for ports plugged in or out. On Linux each look is one stat()
 // of /dev: a full listing runs only when a device node has come or gone there,
-// and the combo box is touched only when the listed ports differ.
+// and the combo box is touched only when the listed ports differ. On Windows,
+// where a listing asks SetupAPI for every serial port driver and can take
+// long on machines with many virtual ports, nothing runs every second: the
+// ports are listed when Windows announces a COM port's arrival or removal
+// (platform/portannouncer_win.h), and once more a second later.
 
 #include "commsettings.h"
 #include "ui_commsettings.h"
@@ -23,7 +27,6 @@
 #include "statustimes.h"
 
 #include <QComboBox>
-#include <QDebug>
 #include <QEvent>
 #include <QSettings>
 #include <QTimer>
@@ -32,6 +35,9 @@
 
 #ifdef Q_OS_LINUX
 #include <sys/stat.h>
+#endif
+#ifdef Q_OS_WIN
+#include "platform/portannouncer_win.h"
 #endif
 
 namespace {
@@ -262,6 +268,11 @@ CommSettings::CommSettings(QWidget *parent)
     PortWatch->setInterval(PortWatchIntervalMs);
     PortWatch->setTimerType(Qt::VeryCoarseTimer);
     connect(PortWatch, &QTimer::timeout, this, &CommSettings::WatchPorts);
+#ifdef Q_OS_WIN
+    PortWatch->setSingleShot(true);
+    Announcer = new PortAnnouncer(this);
+    connect(Announcer, &PortAnnouncer::PortsAnnounced, this, &CommSettings::PortsAnnounced);
+#endif
     ui->comboBox_COMPorts->installEventFilter(this);
 
     ui->lineEdit_ServerIp->setText(Load(KeyIp));
@@ -495,6 +506,16 @@ void CommSettings::WatchPorts()
         EnsurePortsListed();
         return;
     }
+#ifdef Q_OS_WIN
+    // An announced change: the ports now, and once more a moment later, as
+    // a driver may name the port after announcing it.
+    FollowPorts(Ports());
+    if (PortsSettling) {
+        PortsSettling = false;
+        PortWatch->start(PortWatchIntervalMs);
+    }
+    return;
+#endif
     // The token is taken before the listing, so a port that comes while the
     // listing runs is seen at the next look. After a change one more listing
     // follows: udev may still be filling in a new port's description.
@@ -542,9 +563,43 @@ void CommSettings::FollowPorts(const QList<ListedPort> &Listed)
         list->setCurrentIndex(kept);
 }
 
+#ifdef Q_OS_WIN
+void CommSettings::PortsAnnounced()
+{
+    if (!PortsWatched) {
+        AnnouncedWhileIdle = true;
+        return;
+    }
+    // Queued: the announcements of one change come together and make one
+    // listing.
+    PortsSettling = true;
+    PortWatch->start(0);
+}
+#endif
+
 void CommSettings::UpdatePortWatch()
 {
     const bool watch = PanelShown && !UsbConnectionStatus;
+#ifdef Q_OS_WIN
+    if (watch)
+        Announcer->Watch(window());
+    if (watch == PortsWatched)
+        return;
+    PortsWatched = watch;
+    if (!watch) {
+        // A listing still due is made when watching resumes.
+        AnnouncedWhileIdle = AnnouncedWhileIdle || PortWatch->isActive();
+        PortWatch->stop();
+        return;
+    }
+    // A port announced while the USB route was up (a pulled cable ends the
+    // route) or the panel hidden is listed now.
+    if (AnnouncedWhileIdle && PortsListed) {
+        AnnouncedWhileIdle = false;
+        PortsAnnounced();
+    }
+    return;
+#endif
     if (watch == PortWatch->isActive())
         return;
     if (!watch) {

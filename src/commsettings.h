@@ -9,7 +9,8 @@
 //
 // The COM PORT list is filled once the panel has first been painted (listing
 // the machine's serial ports is slow enough to delay the first picture) and,
-// while the USB route is idle, follows ports as they are plugged in and out.
+// while the USB route is idle, follows ports as they are plugged in and out:
+// on Windows as the system announces them, elsewhere by a look every second.
 
 #include "link/route.h"
 
@@ -23,6 +24,9 @@
 
 class QLineEdit;
 class QTimer;
+#ifdef Q_OS_WIN
+class PortAnnouncer;
+#endif
 
 namespace Ui {
 class CommSettings;
@@ -64,7 +68,9 @@ public:
     using PortStamp = std::function<QByteArray()>;
     void SetPortSource(PortSource Source, PortStamp Stamp = nullptr);
 
-    // How often the idle panel looks for ports plugged in or out.
+    // How often the idle panel looks for ports plugged in or out; on
+    // Windows, how long after an announced change the ports are listed once
+    // more.
     static constexpr int PortWatchIntervalMs = 1000;
 
 protected:
@@ -145,6 +151,14 @@ private:
     bool FirstListingQueued = false;
     bool PortsSettling = false;
     bool PanelShown = false;
+#ifdef Q_OS_WIN
+    // Windows announces ports: the watch is these announcements, and the
+    // timer only brings the listings that follow one.
+    void PortsAnnounced();
+    PortAnnouncer *Announcer = nullptr;
+    bool PortsWatched = false;
+    bool AnnouncedWhileIdle = false;
+#endif
 
     // Entries that could not be saved, by key: what the user typed stays the
     // entry's value for the rest of the session.

@@ -16,10 +16,18 @@ DeviceChoose::DeviceChoose(QWidget *parent) : QMainWindow(parent), ui(new Ui::De
 {
     ui->setupUi(this);
 
-    const QPixmap logo(QStringLiteral(":/Button/Icons/telvorloging-.png"));
+    // At 100 % the 161-pixel logo fills its 161 x 161 label as it is. On a
+    // screen that scales (150 %, 200 %) the 322-pixel one is scaled down to
+    // the label's size in device pixels, so that it is never enlarged.
+    const qreal ratio = devicePixelRatioF();
+    const bool scaling = ratio > 1.0;
+    QPixmap logo(scaling ? QStringLiteral(":/Button/Icons/telvorloging-@2x.png")
+                         : QStringLiteral(":/Button/Icons/telvorloging-.png"));
     if (!logo.isNull()) {
-        ui->label_LoginPic->setPixmap(logo.scaled(ui->label_LoginPic->width(), ui->label_LoginPic->height(),
-                                                  Qt::KeepAspectRatio, Qt::FastTransformation));
+        logo = logo.scaled(ui->label_LoginPic->size() * ratio, Qt::KeepAspectRatio,
+                           scaling ? Qt::SmoothTransformation : Qt::FastTransformation);
+        logo.setDevicePixelRatio(ratio);
+        ui->label_LoginPic->setPixmap(logo);
     }
 
     if (ui->comboBox_ChooseDevice->currentIndex() == eNoModel)

@@ -54,19 +54,6 @@ TransparentConfig::~TransparentConfig()
 void TransparentConfig::bindPorts()
 {
     PortUi &p485 = Ports[int(eRoute_Serial_t::e485)];
-    p485.Enable = ui->comboBox_Enable_485;
-    p485.Port = ui->spinBox_Port_485;
-    p485.EthTimeout = ui->spinBox_EthTimeout_485;
-    p485.ModbusTimeout = ui->spinBox_ModbusTimeout_485;
-    p485.SilentInterval = ui->spinBox_SilentInterval_485;
-    p485.Mod = ui->comboBox_Mod_485;
-    p485.Datab = ui->comboBox_Datab_485;
-    p485.Parityb = ui->comboBox_Parityb_485;
-    p485.Stopb = ui->comboBox_Stopb_485;
-    p485.Baud = ui->comboBox_Baud_485;
-    p485.RetryCount = ui->spinBox_RetryCount_485;
-    p485.IntervalTime = ui->spinBox_IntervalTime_485;
-    p485.PingInterval = ui->spinBox_485_Ping_Interval;
     p485.WaitingMs = &WaitingMs_485;
     p485.WaitingChr = &WaitingChr_485;
     p485.TcpPort = &TcpPort_485;
@@ -74,22 +61,9 @@ void TransparentConfig::bindPorts()
     p485.TrpMod = &TrpMod_485;
     p485.PortCheck = &PortCheck485;
     p485.CarrierRoute = eTCP485;
-    p485.Name = QStringLiteral("485");
+    bindWidgets(p485, QStringLiteral("485"));
 
     PortUi &p232 = Ports[int(eRoute_Serial_t::e232)];
-    p232.Enable = ui->comboBox_Enable_232;
-    p232.Port = ui->spinBox_Port_232;
-    p232.EthTimeout = ui->spinBox_EthTimeout_232;
-    p232.ModbusTimeout = ui->spinBox_ModbusTimeout_232;
-    p232.SilentInterval = ui->spinBox_SilentInterval_232;
-    p232.Mod = ui->comboBox_Mod_232;
-    p232.Datab = ui->comboBox_Datab_232;
-    p232.Parityb = ui->comboBox_Parityb_232;
-    p232.Stopb = ui->comboBox_Stopb_232;
-    p232.Baud = ui->comboBox_Baud_232;
-    p232.RetryCount = ui->spinBox_RetryCount_232;
-    p232.IntervalTime = ui->spinBox_IntervalTime_232;
-    p232.PingInterval = ui->spinBox_232_Ping_Interval;
     p232.WaitingMs = &WaitingMs_232;
     p232.WaitingChr = &WaitingChr_232;
     p232.TcpPort = &TcpPort_232;
@@ -97,10 +71,39 @@ void TransparentConfig::bindPorts()
     p232.TrpMod = &TrpMod_232;
     p232.PortCheck = &PortCheck232;
     p232.CarrierRoute = eTCP232;
-    p232.Name = QStringLiteral("232");
+    bindWidgets(p232, QStringLiteral("232"));
 
     for (PortUi &p : Ports)
         bindFields(p);
+}
+
+// The twin widgets of a port carry its name in their object names.
+template <class Widget>
+static Widget *portWidget(const QWidget *page, const char *kind, const char *field, const QString &name)
+{
+    return page->findChild<Widget *>(QStringLiteral("%1_%2_%3").arg(QLatin1String(kind), QLatin1String(field), name));
+}
+
+void TransparentConfig::bindWidgets(PortUi &p, const QString &name)
+{
+    const auto list = [this, &name](const char *field) { return portWidget<QComboBox>(this, "comboBox", field, name); };
+    const auto box = [this, &name](const char *field) { return portWidget<QSpinBox>(this, "spinBox", field, name); };
+    p.Name = name;
+    p.Enable = list("Enable");
+    p.Mod = list("Mod");
+    p.Datab = list("Datab");
+    p.Parityb = list("Parityb");
+    p.Stopb = list("Stopb");
+    p.Baud = list("Baud");
+    p.Port = box("Port");
+    p.EthTimeout = box("EthTimeout");
+    p.ModbusTimeout = box("ModbusTimeout");
+    p.SilentInterval = box("SilentInterval");
+    p.RetryCount = box("RetryCount");
+    p.IntervalTime = box("IntervalTime");
+    p.PingInterval = findChild<QSpinBox *>(QStringLiteral("spinBox_%1_Ping_Interval").arg(name));
+    for (QWidget *widget : serialSettings(p) + QList<QWidget *>{p.Enable, p.RetryCount, p.IntervalTime, p.PingInterval})
+        Q_ASSERT_X(widget, "bindWidgets", qPrintable(name));
 }
 
 void TransparentConfig::bindFields(PortUi &p)

@@ -155,6 +155,7 @@ private:
         std::array<FieldBinding, ReplyParser::PortFieldCount> Fields;
     };
     void bindPorts();
+    void bindWidgets(PortUi &p, const QString &name);
     static void bindFields(PortUi &p);
     PortUi &port(eRoute_Serial_t route);
     const PortUi &port(eRoute_Serial_t route) const;
@@ -206,6 +207,8 @@ private:
     // kept out of it.
     void fillPortRecord(const ReplyParser::PortRecord &record);
     void fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block);
+    // Shows one field's value as it travels, in the field's own widget.
+    void showField(eRoute_Serial_t route, ReplyParser::PortField field, qint32 value);
     void reportOutOfRange(const ReplyParser::PortRecord &record);
     void reportRecordLength(const QString &keyword, int received, int required);
 

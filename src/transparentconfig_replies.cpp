@@ -183,7 +183,6 @@ void TransparentConfig::fillPortRecord(const ReplyParser::PortRecord &record)
 void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::PortBlock &block)
 {
     using namespace ReplyParser;
-    using PortSchema::Unit;
     const PortUi &p = port(route);
     const CommandSet::Kind set = commandSet();
     const QSignalBlocker quietEnable(p.Enable);
@@ -192,38 +191,8 @@ void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::
     const int modeBefore = p.Mod->currentIndex();
 
     for (int f = 0; f < PortSchema::blockSize(set); ++f) {
-        if (!block.valid[f])
-            continue;
-        const PortSchema::Field &field = PortSchema::field(PortField(f));
-        const PortUi::FieldBinding &at = p.Fields[f];
-        const qint32 v = block.value[f];
-        switch (field.unit) {
-        case Unit::Index:
-            at.list->setCurrentIndex(v - field.min);
-            break;
-        case Unit::Plain:
-            if (at.box)
-                at.box->setValue(v);
-            else if (at.stored)
-                *at.stored = v;
-            else
-                *at.storedByte = static_cast<quint8>(v & 0xFF);
-            break;
-        case Unit::CommandInterval: {
-            // The unit follows the retry count just read, not the one the
-            // page showed before, or a millisecond interval would be cut to
-            // the seconds range (and written back so).
-            const int retries = p.RetryCount->value();
-            setCommandIntervalRange(p, PortSchema::commandIntervalInSeconds(retries));
-            at.box->setValue(PortSchema::commandIntervalFromWire(v, retries));
-            break;
-        }
-        case Unit::PingInterval:
-            qCDebug(lcPage) << (route == eRoute_Serial_t::e485 ? "Ping İnt ValOfList:" : "Ping İnt232 ValOfList:")
-                            << v;
-            at.box->setValue(PortSchema::pingIntervalFromWire(v));
-            break;
-        }
+        if (block.valid[f])
+            showField(route, PortField(f), block.value[f]);
     }
     if (block.valid[Enable])
         *p.PortCheck = block.value[Enable];
@@ -242,6 +211,40 @@ void TransparentConfig::fillPortBlock(eRoute_Serial_t route, const ReplyParser::
             setSilentIntervalUnit(route);
         else
             CheckModChange(route);
+    }
+}
+
+void TransparentConfig::showField(eRoute_Serial_t route, ReplyParser::PortField f, qint32 v)
+{
+    using PortSchema::Unit;
+    const PortUi &p = port(route);
+    const PortSchema::Field &field = PortSchema::field(f);
+    const PortUi::FieldBinding &at = p.Fields[f];
+    switch (field.unit) {
+    case Unit::Index:
+        at.list->setCurrentIndex(v - field.min);
+        break;
+    case Unit::Plain:
+        if (at.box)
+            at.box->setValue(v);
+        else if (at.stored)
+            *at.stored = v;
+        else
+            *at.storedByte = static_cast<quint8>(v & 0xFF);
+        break;
+    case Unit::CommandInterval: {
+        // The unit follows the retry count just read, not the one the page
+        // showed before, or a millisecond interval would be cut to the
+        // seconds range (and written back so).
+        const int retries = p.RetryCount->value();
+        setCommandIntervalRange(p, PortSchema::commandIntervalInSeconds(retries));
+        at.box->setValue(PortSchema::commandIntervalFromWire(v, retries));
+        break;
+    }
+    case Unit::PingInterval:
+        qCDebug(lcPage) << (route == eRoute_Serial_t::e485 ? "Ping İnt ValOfList:" : "Ping İnt232 ValOfList:") << v;
+        at.box->setValue(PortSchema::pingIntervalFromWire(v));
+        break;
     }
 }
 

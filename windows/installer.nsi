@@ -14,6 +14,12 @@
 Target amd64-unicode
 SetCompressor /SOLID lzma
 
+; Drawn by itself at the screen's scaling (125 %, 150 %, ...) instead of
+; stretched as a bitmap by Windows, which blurs it: per-monitor (V2) where
+; Windows 10 1703 or later has it, else at the system's scaling.
+ManifestDPIAware true
+ManifestDPIAwareness "PerMonitorV2,System"
+
 !define APPNAME "Telvor Configurator"
 !define COMPANY "Telvor"
 !define EXE "TelvorConfiguratorGUI.exe"

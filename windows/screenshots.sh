@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # scripts/screenshots --windows: the Windows build's start window and main
 # window connected to the device simulator, as a Windows user sees them, into
-# docs/screenshots/windows-*.png. Runs the cross-built program under Wine on
+# docs/screenshots/windows-*.png; and the main window connected at 150 % on a
+# 1920 x 1080 screen. Every prefix has Wine's own fonts (windows/wine-run), so
+# the captions are in Tahoma as on Windows. Runs the cross-built program under Wine on
 # Xvfb with the Windows platform plugin, in a Wine virtual desktop (Wine draws
 # the frames); the simulator runs natively on loopback.
 #   TELVOR_WINDOWS_BUILD_DIR  cross-build folder (default: build-windows/)
@@ -30,8 +32,15 @@ export WINEPREFIX="$work/wine"
 rm -rf "$WINEPREFIX"
 env -u DISPLAY -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR TELVOR_WINE_DESKTOP=1280x1024 \
     "$root/windows/wine-run" "$dir/windows/telvor-screenshots-windows.exe" "$out" || true
+# The connected main window on a 1920 x 1080 screen at 150 % (LogPixels 144),
+# scrolled to the page's buttons, in a prefix of its own.
+export WINEPREFIX="$work/wine-150"
+rm -rf "$WINEPREFIX"
+env -u DISPLAY -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR TELVOR_WINE_DPI=144 \
+    TELVOR_WINE_SCREEN=1920x1080 TELVOR_WINE_DESKTOP=1920x1080 \
+    "$root/windows/wine-run" "$dir/windows/telvor-screenshots-windows.exe" "$out" --scaled || true
 status=0
-for picture in windows-start.png windows-main-connected.png; do
+for picture in windows-start.png windows-main-connected.png windows-main-connected-150.png; do
     if [ -f "$out/$picture" ]; then echo "$out/$picture"; else echo "missing: $picture" >&2; status=1; fi
 done
 exit $status

@@ -81,6 +81,9 @@ LinkController::LinkController(QObject *parent)
     : QObject(parent), m_readingTimer(plainTimer()), m_serverFullTimer(plainTimer()),
       m_writeAnswerTimer(new QTimer)
 {
+    // Queued connections and signal spies find the route by either name.
+    qRegisterMetaType<RouteId>("RouteId");
+    qRegisterMetaType<RouteId>("CommSettings::eRoute_t");
     for (int r = RouteIds::TCP; r < RouteIds::Max; ++r) {
         const RouteId route = RouteId(r);
         m_links[route].reset(new Link(route));
@@ -99,9 +102,10 @@ LinkController::LinkController(QObject *parent)
         connect(link, &Link::serialError, this, &LinkController::serialError);
     }
     // The configuration service and USB start with their flag set: it only
-    // tells a silent channel from one that has answered.
-    m_links[RouteIds::TCP]->setAnswered(true);
-    m_links[RouteIds::USB]->setAnswered(true);
+    // tells a silent channel from one that has answered. A data port's flag
+    // is set when its socket connects.
+    for (auto &link : m_links)
+        link->setAnswered(!link->profile().upWhenConnected);
 
     connect(m_readingTimer.get(), &QTimer::timeout, this, &LinkController::readingTimeout);
     connect(m_serverFullTimer.get(), &QTimer::timeout, this, &LinkController::serverFullTimeout);
@@ -165,10 +169,8 @@ void LinkController::channelOpened(RouteId route)
 void LinkController::routeBecameUp(RouteId route)
 {
     Link &link = *m_links[route];
-    // The USB handshake drops a connection (or attempt) of the configuration
-    // service.
-    if (link.profile().isSerial)
-        m_links[RouteIds::TCP]->abort();
+    if (link.profile().dropsWhenUp != RouteIds::Max)
+        m_links[link.profile().dropsWhenUp]->abort();
     link.answerTimer()->stop();
     m_active = route;
     showText(link.profile().up, link.serial() ? link.serial()->portName() : QString());
@@ -323,14 +325,10 @@ void LinkController::socketStateChanged(RouteId route, QAbstractSocket::SocketSt
 void LinkController::closeOtherDataPort(RouteId closedRoute)
 {
     m_serverFullTimer->stop();
-    const bool rs232 = closedRoute == RouteIds::TCP232;
-    qCDebug(lcRoute) << (rs232 ? "232 Port Closed" : "485 Port Closed");
-    const RouteId other = rs232 ? RouteIds::TCP485 : RouteIds::TCP232;
-    sendOn(other, RequestBuilder::command(m_links[other]->profile().commands,
-                                          rs232 ? CommandSet::Command::Close232 : CommandSet::Command::Close485));
-    emit statusText(translated(rs232 ? QT_TRANSLATE_NOOP("TelvorConfigurator", "Tcp 232 Port Closed")
-                                     : QT_TRANSLATE_NOOP("TelvorConfigurator", "Tcp 485 Port Closed")),
-                    STATUS_BRIEF_MS);
+    const RouteProfile &closed = m_links[closedRoute]->profile();
+    qCDebug(lcRoute) << closed.closedTrace;
+    sendOn(closed.twin, RequestBuilder::command(m_links[closed.twin]->profile().commands, closed.closeCommand));
+    showText(closed.closedText);
 }
 
 // --- supervision timers -----------------------------------------------------------
@@ -339,7 +337,7 @@ void LinkController::readingTimeout()
 {
     // The record is asked for only if a data port is still the active route.
     if (m_active != RouteIds::Max && m_links[m_active]->profile().upWhenConnected) {
-        qCDebug(lcRoute) << (m_active == RouteIds::TCP485 ? "Data send from 485" : "Data send from 232");
+        qCDebug(lcRoute) << m_links[m_active]->profile().readingTrace;
         sendOn(m_active, RequestBuilder::command(m_links[m_active]->profile().commands,
                                                  CommandSet::Command::ReadAll));
     }

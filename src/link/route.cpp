@@ -26,7 +26,8 @@ const RouteProfile Profiles[RouteIds::Max] = {
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "TCPDataReceived Error :%1"), STATUS_PROBLEM_MS}, None,
      // Only the configuration service names a network error as a closed server.
      QT_TRANSLATE_NOOP("TelvorConfigurator", "Connection closed by server."), WriteTcp,
-     {S::Keep, S::Keep, S::Off}, {S::On, S::On, S::Keep}, AllDown, "TcpConnectionSucceed:", " TCP false"},
+     {S::Keep, S::Keep, S::Off}, {S::On, S::On, S::Keep}, AllDown, "TcpConnectionSucceed:", " TCP false",
+     RouteIds::Max, RouteIds::Max, CommandSet::Command::ReadAll, nullptr, None, nullptr},
     // Ping means nothing on USB: the route neither enables nor disables it.
     {"USB", true, false, false, CommandSet::Ethernet,
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "Connected %1"), STATUS_LONG_MS},
@@ -34,19 +35,24 @@ const RouteProfile Profiles[RouteIds::Max] = {
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "SerialReceived Error : %1"), STATUS_BRIEF_MS},
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "Cannot connect over USB"), STATUS_BRIEF_MS}, nullptr,
      QT_TRANSLATE_NOOP("TelvorConfigurator", "Cannot write via USB"),
-     Untouched, {S::On, S::Keep, S::Off}, {S::Off, S::Keep, S::On}, "UsbConnectionSucceed:", "Usb:false"},
+     Untouched, {S::On, S::Keep, S::Off}, {S::Off, S::Keep, S::On}, "UsbConnectionSucceed:", "Usb:false",
+     RouteIds::TCP, RouteIds::Max, CommandSet::Command::ReadAll, nullptr, None, nullptr},
     // The page's RS-232 settings are reset when its port goes down; the
     // RS-485 settings stay until the next route prepares the page.
     {"TCP232", false, true, true, CommandSet::Gsm,
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "Tcp 232 Port Connected"), STATUS_BRIEF_MS},
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "Disconnected from TCP 232 Port"), STATUS_BRIEF_MS},
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "TCP232DataReceived Error :%1"), STATUS_PROBLEM_MS}, None, nullptr, WriteTcp,
-     Untouched, {S::On, S::On, S::Off}, AllDown, "Tcp232ConnectionSucceed:", " TCP 232 false"},
+     Untouched, {S::On, S::On, S::Off}, AllDown, "Tcp232ConnectionSucceed:", " TCP 232 false",
+     RouteIds::Max, RouteIds::TCP485, CommandSet::Command::Close232, "Data send from 232",
+     {QT_TRANSLATE_NOOP("TelvorConfigurator", "Tcp 232 Port Closed"), STATUS_BRIEF_MS}, "232 Port Closed"},
     {"TCP485", false, true, false, CommandSet::Gsm,
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "Tcp 485 Port Connected"), STATUS_BRIEF_MS},
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "Disconnected from TCP 485 Port"), STATUS_BRIEF_MS},
      {QT_TRANSLATE_NOOP("TelvorConfigurator", "TCP485DataReceived Error :%1"), STATUS_PROBLEM_MS}, None, nullptr, WriteTcp,
-     Untouched, {S::On, S::On, S::Off}, AllDown, "Tcp485ConnectionSucceed:", " TCP 485 false"},
+     Untouched, {S::On, S::On, S::Off}, AllDown, "Tcp485ConnectionSucceed:", " TCP 485 false",
+     RouteIds::Max, RouteIds::TCP232, CommandSet::Command::Close485, "Data send from 485",
+     {QT_TRANSLATE_NOOP("TelvorConfigurator", "Tcp 485 Port Closed"), STATUS_BRIEF_MS}, "485 Port Closed"},
 };
 // clang-format on
 

@@ -7,12 +7,15 @@
 
 #include "protocol/commandset.h"
 
+#include <QMetaType>
+
 struct RouteIds
 {
     enum eRoute_t { TCP = 0, USB, TCP232, TCP485, Max };
 };
 
 using RouteId = RouteIds::eRoute_t;
+Q_DECLARE_METATYPE(RouteIds::eRoute_t)
 
 // A status-bar text (untranslated, in the "TelvorConfigurator" context; null
 // for none) and how long it stays up.
@@ -56,6 +59,16 @@ struct RouteProfile
     const char *writeFailure;     // shown until replaced when a frame cannot be written
     ActionStates atOpen, atUp, atDown;
     const char *answeredTrace, *noAnswerTrace;
+    // The route this one drops when it comes up (Max: none): the USB
+    // handshake ends a connection (or attempt) of the configuration service.
+    RouteIds::eRoute_t dropsWhenUp;
+    // A data port's twin, and the command that asks the device, over the
+    // twin, to close this port (Abort); Max and unused elsewhere.
+    RouteIds::eRoute_t twin;
+    CommandSet::Command closeCommand;
+    const char *readingTrace; // a data port's first read
+    RouteText closedText;     // after an Abort of this port
+    const char *closedTrace;
 };
 
 const RouteProfile &routeProfile(RouteId route);

@@ -2,7 +2,7 @@
 
 #include "protocol/commandset.h"
 
-#include "protocol/replyparser.h"
+#include "protocol/records.h"
 
 #include <iterator>
 
@@ -166,43 +166,40 @@ bool commandOf(Kind set, int id, Command *command)
     return false;
 }
 
+namespace {
+
+struct SetFacts
+{
+    int portRecordSize;
+    const QString *keywords;
+    int endMarker;
+};
+
+SetFacts facts(Kind set)
+{
+    const SetFacts table[] = {
+        {0, nullptr, 0}, // None
+        {ReplyParser::EthernetPortRecordSize, tables().ethernet, P::eTrpCfgCmd_Max},
+        {ReplyParser::GsmPortRecordSize, tables().gsm, P::eTrpCfgCmdGSM_Max},
+    };
+    return table[set];
+}
+
+} // namespace
+
 int portRecordSize(Kind set)
 {
-    switch (set) {
-    case Ethernet:
-        return ReplyParser::EthernetPortRecordSize;
-    case Gsm:
-        return ReplyParser::GsmPortRecordSize;
-    case None:
-        break;
-    }
-    return 0;
+    return facts(set).portRecordSize;
 }
 
 const QString *keywordTable(Kind set)
 {
-    switch (set) {
-    case Ethernet:
-        return tables().ethernet;
-    case Gsm:
-        return tables().gsm;
-    case None:
-        break;
-    }
-    return nullptr;
+    return facts(set).keywords;
 }
 
 int endMarker(Kind set)
 {
-    switch (set) {
-    case Ethernet:
-        return P::eTrpCfgCmd_Max;
-    case Gsm:
-        return P::eTrpCfgCmdGSM_Max;
-    case None:
-        break;
-    }
-    return 0;
+    return facts(set).endMarker;
 }
 
 } // namespace CommandSet

@@ -9,6 +9,7 @@
 // reach them; everything else includes this header directly.
 
 #include <QByteArray>
+#include <QMetaType>
 #include <QString>
 
 struct DeviceProtocol
@@ -149,3 +150,5 @@ struct DeviceProtocol
 // commandset.cpp.
 extern const QString (&TrpCfgCmdTexts)[DeviceProtocol::eTrpCfgCmd_Max + 1];
 extern const QString (&TrpCfgCmdGSMTexts)[DeviceProtocol::eTrpCfgCmdGSM_Max + 1];
+
+Q_DECLARE_METATYPE(DeviceProtocol::TrpErr_t)

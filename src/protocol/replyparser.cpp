@@ -206,7 +206,7 @@ PortRecord parsePortRecord(const QList<QByteArray> &values, CommandSet::Kind set
         }
     }
 
-    if (set == CommandSet::Gsm)
+    if (PortSchema::apnPosition(set) >= 0)
         record.apn = values.at(PortSchema::apnPosition(set));
     const int pos = PortSchema::infoResponsePosition(set);
     record.infoResponse = readInt32(values.at(pos));

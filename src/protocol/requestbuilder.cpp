@@ -40,3 +40,13 @@ const QByteArray &lineEnd()
 }
 
 } // namespace RequestBuilder
+
+QByteArray &DeviceProtocol::AT_Command_Formatter(const QString &keyword)
+{
+    // One buffer for every call: each caller sends or copies the frame before
+    // the next call overwrites it.
+    static QByteArray buffer;
+    buffer.clear();
+    buffer.append(RequestBuilder::frame(keyword));
+    return buffer;
+}

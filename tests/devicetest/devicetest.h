@@ -166,4 +166,3 @@ QStringList lineEditTexts(const QWidget &window);
 
 } // namespace DeviceTest
 
-Q_DECLARE_METATYPE(CommSettings::eRoute_t)

@@ -17,7 +17,6 @@
 #include <QtTest>
 
 using Err = TransparentConfig::TrpErr_t;
-Q_DECLARE_METATYPE(TransparentConfig::TrpErr_t)
 
 namespace {
 

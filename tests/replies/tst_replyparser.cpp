@@ -325,6 +325,73 @@ private slots:
         QFETCH(bool, valid);
         QCOMPARE(isDottedIpv4(text), valid);
     }
+
+    // The field schema lays out both sets' records: positions and keywords
+    // as the protocol lists them, and every position found again from its
+    // port and field.
+    void schemaLayout_data()
+    {
+        QTest::addColumn<int>("set");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QString>("keyword");
+        const int eth = CommandSet::Ethernet, gsm = CommandSet::Gsm;
+        QTest::newRow("Ethernet 0") << eth << 0 << "485EN";
+        QTest::newRow("Ethernet 8") << eth << 8 << "485WAITMS";
+        QTest::newRow("Ethernet 10") << eth << 10 << "485ETHTMOUT";
+        QTest::newRow("Ethernet 11") << eth << 11 << "232EN";
+        QTest::newRow("Ethernet 21") << eth << 21 << "232ETHTMOUT";
+        QTest::newRow("Ethernet 22") << eth << 22 << "INFORESPONSE";
+        QTest::newRow("GSM 11") << gsm << 11 << "485RETRYCNT";
+        QTest::newRow("GSM 12") << gsm << 12 << "485INTTMOUT";
+        QTest::newRow("GSM 13") << gsm << 13 << "485PINGTMOUT";
+        QTest::newRow("GSM 14") << gsm << 14 << "232EN";
+        QTest::newRow("GSM 27") << gsm << 27 << "232PINGTMOUT";
+        QTest::newRow("GSM 28") << gsm << 28 << "APN";
+        QTest::newRow("GSM 29") << gsm << 29 << "INFORESPONSE";
+    }
+    void schemaLayout()
+    {
+        QFETCH(int, set);
+        QFETCH(int, position);
+        QFETCH(QString, keyword);
+        const auto kind = CommandSet::Kind(set);
+        QCOMPARE(keywordAt(kind, position), keyword);
+        const int block = set == CommandSet::Gsm ? 14 : 11;
+        if (position < 2 * block)
+            QCOMPARE(PortSchema::position(kind, position / block, PortField(position % block)), position);
+        QCOMPARE(PortSchema::position(CommandSet::Ethernet, 0, RetryCnt), -1);
+        QCOMPARE(apnPosition(CommandSet::Ethernet), -1);
+        QCOMPARE(infoResponsePosition(kind), set == CommandSet::Gsm ? 29 : 22);
+    }
+
+    // A GSM record, typed out, read field by field; its out-of-range values
+    // are named by position, GSM-only fields included in the layout.
+    void gsmRecordFields()
+    {
+        const QByteArray record = "1,502,4,8,2,2,9,128,5000,100,7,3,5000,120,"
+                                  "0,503,0,7,0,1,0,4,10,0,0,0,700,60,apn.example,1";
+        const PortRecord r = parsePortRecord(values(record), CommandSet::Gsm);
+        QVERIFY(r.complete());
+        QVERIFY(r.outOfRange.isEmpty());
+        QCOMPARE(r.port[0].value[TrpMode], 4);
+        QCOMPARE(r.port[0].value[EthTmout], 7);
+        QCOMPARE(r.port[0].value[RetryCnt], 3);
+        QCOMPARE(r.port[0].value[IntVal], 5000);
+        QCOMPARE(r.port[0].value[PingIntVal], 120);
+        QCOMPARE(r.port[1].value[ETHPort], 503);
+        QCOMPARE(r.port[1].value[IntVal], 700);
+        QCOMPARE(r.apn, QByteArray("apn.example"));
+        QCOMPARE(r.infoResponse, 1);
+
+        const QByteArray bad = "1,502,5,8,2,2,9,128,5000,100,7,3,5000,120,"
+                               "0,503,0,9,0,1,10,4,10,0,0,0,700,60,apn.example,2";
+        const PortRecord b = parsePortRecord(values(bad), CommandSet::Gsm);
+        QCOMPARE(b.outOfRange, (QList<int>{2, 17, 20, 29}));
+        QStringList named;
+        for (int pos : b.outOfRange)
+            named << keywordAt(CommandSet::Gsm, pos);
+        QCOMPARE(named, (QStringList{"485MOD", "232DATAB", "232BAUD", "INFORESPONSE"}));
+    }
 };
 
 TELVOR_TEST_MAIN(TestReplyParser)

@@ -9,10 +9,13 @@ fail() {
     exit 1
 }
 
+# A new prefix with Wine's own fonts, as windows/wine-run makes them.
 fresh_prefix() { # folder
     export WINEPREFIX="$1"
     rm -rf "$WINEPREFIX"
     "$wine" wineboot --init >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -w
+    "$(dirname "${BASH_SOURCE[0]}")/../wine-fonts" "$WINEPREFIX"
 }
 
 wine_quiet() {

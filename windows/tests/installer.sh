@@ -2,6 +2,8 @@
 # The packages as a Windows user meets them, under Wine:
 #   installer.sh PACKAGE_DIR        (scripts/package-windows makes it)
 # - the zip holds the ready-to-run folder;
+# - the installer's manifest declares it DPI-aware (per monitor, else per
+#   system), so that Windows does not stretch it as a bitmap at 125 or 150 %;
 # - the installer installs silently (/S) into Program Files, with the
 #   Start-menu shortcut and the uninstaller registered, all with the version;
 # - the installed program starts on its own DLLs and plugins (no WINEPATH, no
@@ -32,6 +34,57 @@ missing = [n for n in need if top + n not in names]
 if missing:
     sys.exit(f"FAIL: the zip lacks {missing}")
 print(f"zip: {len(names)} entries under {top}")
+PY
+
+python3 - "$setup" <<'PY'
+# The RT_MANIFEST resource of the PE file, read through its resource table.
+import struct, sys
+import xml.etree.ElementTree as ET
+data = open(sys.argv[1], "rb").read()
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+if data[pe:pe + 4] != b"PE\0\0":
+    sys.exit("FAIL: the installer is not a PE file")
+sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
+optional = pe + 24
+magic = struct.unpack_from("<H", data, optional)[0]
+directories = optional + (112 if magic == 0x20B else 96)
+resource_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
+table = optional + optional_size
+def file_offset(rva):
+    for i in range(sections):
+        size, address, raw_size, raw = struct.unpack_from("<IIII", data, table + 40 * i + 8)
+        if address <= rva < address + max(size, raw_size):
+            return raw + rva - address
+    sys.exit(f"FAIL: RVA {rva:#x} lies in no section")
+base = file_offset(resource_rva)
+def entries(offset):
+    named, ids = struct.unpack_from("<HH", data, base + offset + 12)
+    for i in range(named + ids):
+        name, target = struct.unpack_from("<II", data, base + offset + 16 + 8 * i)
+        yield name, target
+def leaves(offset):
+    for _, target in entries(offset):
+        if target & 0x80000000:
+            yield from leaves(target & 0x7FFFFFFF)
+        else:
+            rva, size = struct.unpack_from("<II", data, base + target)
+            yield data[file_offset(rva):file_offset(rva) + size]
+RT_MANIFEST = 24
+manifests = [leaf for name, target in entries(0) if name == RT_MANIFEST and target & 0x80000000
+             for leaf in leaves(target & 0x7FFFFFFF)]
+if len(manifests) != 1:
+    sys.exit(f"FAIL: the installer has {len(manifests)} manifests")
+root = ET.fromstring(manifests[0])
+def setting(namespace, tag):
+    found = root.find(f".//{{urn:schemas-microsoft-com:asm.v3}}windowsSettings/{{{namespace}}}{tag}")
+    return found.text.strip() if found is not None and found.text else None
+aware = setting("http://schemas.microsoft.com/SMI/2005/WindowsSettings", "dpiAware")
+awareness = setting("http://schemas.microsoft.com/SMI/2016/WindowsSettings", "dpiAwareness")
+if aware is None or aware.lower() != "true":
+    sys.exit(f"FAIL: the installer's manifest does not declare dpiAware true (it has {aware!r})")
+if awareness is None or awareness.split(",")[0].strip() != "PerMonitorV2":
+    sys.exit(f"FAIL: the installer's manifest does not ask for per-monitor awareness first ({awareness!r})")
+print(f"installer manifest: dpiAware {aware}, dpiAwareness {awareness}")
 PY
 
 fresh_prefix "$package/wine"
@@ -66,4 +119,4 @@ wine_quiet "$installed/Uninstall.exe" /S || fail "the silent uninstallation fail
 entries="$(reg_query 'HKCU\Software\Telvor\Configurator\Commsettings' 2>/dev/null || true)"
 grep -Eq 'Ip +REG_SZ +192\.0\.2\.10' <<<"$entries" ||
     fail "the uninstaller removed the user's entries"
-echo "PASS: zip, silent install, start, silent uninstall keeping HKCU\\Software\\Telvor\\Configurator"
+echo "PASS: zip, DPI-aware installer, silent install, start, silent uninstall keeping HKCU\\Software\\Telvor\\Configurator"
