@@ -240,14 +240,28 @@ void TransparentConfig::Set485Settings(const bool &bState)
     applyDataPortRoute(eRoute_Serial_t::e485, bState);
 }
 
+// A switch, not a table of member-function pointers: GCC's bounds check
+// reports an index into such a table as out of bounds whatever its value,
+// which stops every route under the sanitizers.
 void TransparentConfig::SetRouteSettings(RouteId route, bool bState)
 {
-    using Operation = void (TransparentConfig::*)(const bool &);
-    static const Operation Operations[RouteIds::Max] = {
-        &TransparentConfig::SetETHSettings, &TransparentConfig::SetUSBSettings,
-        &TransparentConfig::Set232Settings, &TransparentConfig::Set485Settings};
     Q_ASSERT(route >= RouteIds::TCP && route < RouteIds::Max);
-    (this->*Operations[route])(bState);
+    switch (route) {
+    case RouteIds::TCP:
+        SetETHSettings(bState);
+        break;
+    case RouteIds::USB:
+        SetUSBSettings(bState);
+        break;
+    case RouteIds::TCP232:
+        Set232Settings(bState);
+        break;
+    case RouteIds::TCP485:
+        Set485Settings(bState);
+        break;
+    case RouteIds::Max:
+        break;
+    }
 }
 
 void TransparentConfig::CheckUI_Enabled(const bool &bState, const eRoute_Serial_t &Route)
