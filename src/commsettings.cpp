@@ -24,6 +24,7 @@
 
 #include "logging.h"
 #include "protocol/requestbuilder.h"
+#include "statustimes.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -351,22 +352,54 @@ void CommSettings::SetTcp485ConnectButtonStatus(bool bStatus)
 }
 
 // The store is opened for every call, so a value saved now is what every
-// later Load reads, in this run and the next.
+// later Load reads, in this run and the next. An entry that could not be
+// saved reads as what the user typed, for the rest of this run.
+//
+// The store may hold what this tool never wrote (a damaged file, huge or
+// non-numeric values): reading shows what can be shown and writes nothing.
 QString CommSettings::Load(const QString &Key)
 {
+    const auto unsaved = UnsavedEntries.constFind(Key);
+    if (unsaved != UnsavedEntries.constEnd())
+        return unsaved.value();
     QSettings settings(QStringLiteral("Telvor"), QStringLiteral("Configurator"));
     settings.beginGroup(QStringLiteral("Commsettings"));
-    const QString value = settings.value(Key).toString();
+    const QVariant value = settings.value(Key);
     settings.endGroup();
-    return value;
+    // A line with commas reads back as a list, which has no text of its own.
+    if (value.type() == QVariant::StringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
 }
 
+// A store that cannot be written (read-only, a full disk, a folder where its
+// file belongs) costs the user the entries at the next start, but nothing in
+// this run; the user is told once.
 void CommSettings::Save(const QString &Key, const QString &Data)
 {
     QSettings settings(QStringLiteral("Telvor"), QStringLiteral("Configurator"));
     settings.beginGroup(QStringLiteral("Commsettings"));
+    // Leaving an entry unchanged rewrites nothing: the store may hold lines
+    // of its own that a rewrite would drop.
+    if (!UnsavedEntries.contains(Key) && settings.value(Key) == QVariant(Data))
+        return;
     settings.setValue(Key, Data);
     settings.endGroup();
+    settings.sync();
+    // A store that held lines it could not read reports a format error from
+    // then on, yet is written; a folder in the file's place looks writable
+    // but fails the write. So: a failed write, or a store known read-only.
+    if (settings.status() != QSettings::AccessError && settings.isWritable()) {
+        UnsavedEntries.remove(Key);
+        return;
+    }
+    qCDebug(lcPanel) << "Entry" << Key << "not saved to" << settings.fileName() << "status" << settings.status();
+    UnsavedEntries.insert(Key, Data);
+    if (!SaveFailureReported) {
+        SaveFailureReported = true;
+        emit WriteStatusBar(tr("Connection settings could not be saved: %1").arg(settings.fileName()),
+                            STATUS_LONG_MS);
+    }
 }
 
 RouteRules::Press CommSettings::Press(eRoute_t eRoute)

@@ -15,6 +15,7 @@
 #include "link/route.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QSerialPortInfo>
 #include <QString>
 #include <QWidget>
@@ -91,6 +92,8 @@ signals:
     void AbortTcp485();
     void WriteData(const QByteArray &qba);
     void Set232Settings();
+    // A text for the status bar and how long it stays, in milliseconds.
+    void WriteStatusBar(const QString &text, int Timeout);
 
 private slots:
     void on_pushButton_RefreshCOM_clicked();
@@ -156,4 +159,9 @@ private:
     bool PortsWatched = false;
     bool AnnouncedWhileIdle = false;
 #endif
+
+    // Entries that could not be saved, by key: what the user typed stays the
+    // entry's value for the rest of the session.
+    QHash<QString, QString> UnsavedEntries;
+    bool SaveFailureReported = false;
 };

@@ -85,6 +85,7 @@ void TelvorConfigurator::connectSignals()
     connect(&newCommSetting, &CommSettings::AbortTcp232, this, &TelvorConfigurator::AbortTcp232Communication);
     connect(&newCommSetting, &CommSettings::AbortTcp485, this, &TelvorConfigurator::AbortTcp485Communication);
     connect(&newCommSetting, &CommSettings::WriteData, this, &TelvorConfigurator::Transmit_Callback);
+    connect(&newCommSetting, &CommSettings::WriteStatusBar, this, &TelvorConfigurator::SetStatusBarText);
 
     connect(ui->actionRESTART_DEVICE, &QAction::triggered, this, &TelvorConfigurator::RestartDevice_Triggered);
     connect(ui->actionGET_INFO, &QAction::triggered, this, &TelvorConfigurator::GetInfo_Triggered);

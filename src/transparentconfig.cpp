@@ -13,6 +13,7 @@
 #include "ui_transparentconfig.h"
 
 #include "logging.h"
+#include "ui/infowindows.h"
 
 #include <QComboBox>
 #include <QMessageBox>
@@ -40,6 +41,9 @@ TransparentConfig::TransparentConfig(QWidget *parent) : QWidget(parent), ui(new 
 
     CheckUI_Enabled(ui->comboBox_Enable_485->currentIndex() != 0, eRoute_Serial_t::e485);
     CheckUI_Enabled(ui->comboBox_Enable_232->currentIndex() != 0, eRoute_Serial_t::e232);
+
+    InfoWindowSet = new InfoWindows(this);
+    connect(InfoWindowSet, &InfoWindows::statusText, this, &TransparentConfig::WriteStatusBar);
 }
 
 TransparentConfig::~TransparentConfig()
@@ -244,14 +248,28 @@ void TransparentConfig::Set485Settings(const bool &bState)
     applyDataPortRoute(eRoute_Serial_t::e485, bState);
 }
 
+// A switch, not a table of member-function pointers: GCC's bounds check
+// reports an index into such a table as out of bounds whatever its value,
+// which stops every route under the sanitizers.
 void TransparentConfig::SetRouteSettings(RouteId route, bool bState)
 {
-    using Operation = void (TransparentConfig::*)(const bool &);
-    static const Operation Operations[RouteIds::Max] = {
-        &TransparentConfig::SetETHSettings, &TransparentConfig::SetUSBSettings,
-        &TransparentConfig::Set232Settings, &TransparentConfig::Set485Settings};
     Q_ASSERT(route >= RouteIds::TCP && route < RouteIds::Max);
-    (this->*Operations[route])(bState);
+    switch (route) {
+    case RouteIds::TCP:
+        SetETHSettings(bState);
+        break;
+    case RouteIds::USB:
+        SetUSBSettings(bState);
+        break;
+    case RouteIds::TCP232:
+        Set232Settings(bState);
+        break;
+    case RouteIds::TCP485:
+        Set485Settings(bState);
+        break;
+    case RouteIds::Max:
+        break;
+    }
 }
 
 void TransparentConfig::CheckUI_Enabled(const bool &bState, const eRoute_Serial_t &Route)

@@ -35,6 +35,7 @@
 
 class QComboBox;
 class QSpinBox;
+class InfoWindows;
 class StaticIpConfig;
 
 namespace Ui {
@@ -255,6 +256,8 @@ private:
 
     QByteArray APNValue;
     QStringList ParamsAll;
+    // The information windows open now, at most InfoWindows::MaxOpen.
+    InfoWindows *InfoWindowSet = nullptr;
     // Start at the index the enable boxes start with, so that nothing warns
     // before the first record has been read.
     int PortCheck232 = 0;

@@ -17,7 +17,7 @@
 #include "logging.h"
 #include "staticipconfig.h"
 #include "statustimes.h"
-#include "ui/windowplacement.h"
+#include "ui/infowindows.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>
@@ -114,13 +114,10 @@ void TransparentConfig::applyNetworkRecord(const ReplyParser::NetworkRecord &rec
 
 void TransparentConfig::applyDeviceInfo(const ReplyParser::InfoRecord &record)
 {
-    // Top-level and one per reply; DestroyDevInfo deletes it once closed.
-    auto *window = new DevInfo(record.values, nullptr);
-    connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
-    // Nothing else deletes a window that is still open when the page goes.
-    connect(this, &QObject::destroyed, window, [window] { delete window; });
-    WindowPlacement::placeOver(window, this);
-    window->show();
+    // One window per reply while there is room. DestroyDevInfo hands it
+    // back once closed.
+    if (DevInfo *window = InfoWindowSet->open(record.values))
+        connect(window, &DevInfo::Delete_DevInfo_Window, this, &TransparentConfig::DestroyDevInfo);
 }
 
 void TransparentConfig::applyAcknowledgement(ReplyKind kind)
@@ -257,5 +254,5 @@ void TransparentConfig::DestroyDevInfo()
     // The window signals from inside its own close handling: delete it only
     // once that handling has returned.
     if (auto *window = qobject_cast<DevInfo *>(sender()))
-        window->deleteLater();
+        InfoWindowSet->release(window);
 }

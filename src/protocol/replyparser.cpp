@@ -69,10 +69,35 @@ QByteArray replyHead(const QByteArray &reply)
     return eq < 0 ? reply : reply.left(eq);
 }
 
+namespace {
+
+// Whether the head holds the keyword's UTF-8 bytes. The keywords are ASCII
+// and compared in place: a UTF-8 copy of every keyword for every reply was
+// most of the cost of a flood of short replies.
+bool holdsKeyword(const QByteArray &head, const QString &keyword)
+{
+    const QChar *k = keyword.constData();
+    const int n = keyword.size();
+    for (int i = 0; i < n; ++i) {
+        if (k[i].unicode() > 0x7F)
+            return head.contains(keyword.toUtf8());
+    }
+    for (int from = 0; from + n <= head.size(); ++from) {
+        int i = 0;
+        while (i < n && uchar(head.at(from + i)) == k[i].unicode())
+            ++i;
+        if (i == n)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 int findReplyId(const QByteArray &head, const QString *table, int endMarker)
 {
     for (int id = 1; id <= endMarker; ++id) {
-        if (head.contains(table[id].toUtf8()))
+        if (holdsKeyword(head, table[id]))
             return id;
     }
     return -1;

@@ -165,6 +165,9 @@ ScriptedPeer::ScriptedPeer() : m_server(new QTcpServer(this))
     connect(m_server, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket *socket = m_server->nextPendingConnection()) {
             m_connection = socket;
+            ++connectionsAccepted;
+            // A connection the device closed goes with its socket.
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QTcpSocket::readyRead, this, &ScriptedPeer::takeBytes);
         }
     });
@@ -189,11 +192,19 @@ void ScriptedPeer::takeBytes()
 {
     m_pending += m_connection->readAll();
     for (int end = m_pending.indexOf("\r\n"); end >= 0; end = m_pending.indexOf("\r\n")) {
-        const QByteArray frame = m_pending.left(end + 2);
+        // A copy of its own: a frame that is all of one read would otherwise
+        // keep that read's whole buffer alive in `received`.
+        const QByteArray frame(m_pending.constData(), end + 2);
         m_pending.remove(0, end + 2);
         received.append(frame);
-        if (replies.contains(frame))
+        if (replies.contains(frame)) {
             m_connection->write(replies.value(frame));
+            if (closeAfterReply) {
+                m_pending.clear();
+                m_connection->disconnectFromHost();
+                return;
+            }
+        }
     }
 }
 

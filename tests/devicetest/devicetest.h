@@ -133,7 +133,12 @@ public:
     bool waitForConnection(int timeoutMs = 5000);
     // Reply bytes by request frame (CR LF included); unlisted requests get none.
     QHash<QByteArray, QByteArray> replies;
+    // Close the connection once a reply has been written, as a device that
+    // serves one request per connection does.
+    bool closeAfterReply = false;
     Frames received;
+    // Connections accepted so far.
+    int connectionsAccepted = 0;
 
 private:
     void takeBytes();
