@@ -256,7 +256,9 @@ QString rssText(double kib)
 
 int main(int argc, char *argv[])
 {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("load"));
     Bench::silenceDebugLog();

@@ -367,7 +367,7 @@ QString CommSettings::Load(const QString &Key)
     const QVariant value = settings.value(Key);
     settings.endGroup();
     // A line with commas reads back as a list, which has no text of its own.
-    if (value.type() == QVariant::StringList)
+    if (value.userType() == QMetaType::QStringList)
         return value.toStringList().join(QStringLiteral(", "));
     return value.toString();
 }
