@@ -125,6 +125,8 @@ void TelvorConfigurator::onRouteDown(RouteId route)
     newTransparentConfig.setDisabled(true);
     if (routeProfile(route).resetsPageWhenDown)
         newTransparentConfig.SetRouteSettings(route, false);
+    if (pStaticIpWindow && pStaticIpWindow->route() == route)
+        pStaticIpWindow->routeEnded();
     newCommSetting.SetUiConnectionStatus(route, false);
 }
 

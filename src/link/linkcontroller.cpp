@@ -165,6 +165,7 @@ void LinkController::channelOpened(RouteId route)
         if (m_active != route)
             routeBecameUp(route);
         m_readingTimer->start(SEND_READING_DATA);
+        m_serverCheckRoute = route;
         m_serverFullTimer->start(SERVER_FULL_TIMEOUT_MS);
     } else {
         sendOn(route, RequestBuilder::command(link.profile().commands, CommandSet::Command::ReadAll));
@@ -245,7 +246,10 @@ void LinkController::openSerial(const QString &systemLocation)
         m_serialFailureReported = false;
         port->setPortName(systemLocation);
         port->setBaudRate(QSerialPort::Baud115200, QSerialPort::AllDirections);
-        port->open(QIODevice::ReadWrite);
+        // What the device sent while the port was closed is no answer to
+        // this connection's first request: it would bring the route up.
+        if (port->open(QIODevice::ReadWrite))
+            port->clear(QSerialPort::Input);
     }
     // A failed open is reported through serialError.
     if (port->isOpen())
@@ -298,10 +302,7 @@ void LinkController::openTcp(RouteId route, const QString &ip, int port)
 
 void LinkController::closeTcp(RouteId route)
 {
-    // A data port the user closes is not a full server: the check that would
-    // say so is over.
-    if (m_links[route]->profile().upWhenConnected)
-        m_serverFullTimer->stop();
+    stopServerCheck(route);
     QTcpSocket *socket = m_links[route]->socket();
     socket->disconnectFromHost();
     socket->close();
@@ -332,7 +333,7 @@ void LinkController::socketStateChanged(RouteId route, QAbstractSocket::SocketSt
 
 void LinkController::closeOtherDataPort(RouteId closedRoute)
 {
-    m_serverFullTimer->stop();
+    stopServerCheck(closedRoute);
     const RouteProfile &closed = m_links[closedRoute]->profile();
     qCDebug(lcRoute) << closed.closedTrace;
     sendOn(closed.twin, RequestBuilder::command(m_links[closed.twin]->profile().commands, closed.closeCommand));
@@ -352,6 +353,15 @@ void LinkController::readingTimeout()
     m_readingTimer->stop();
 }
 
+void LinkController::stopServerCheck(RouteId closedRoute)
+{
+    // A port the user closes is no sign of a full server.
+    if (closedRoute != m_serverCheckRoute)
+        return;
+    m_serverFullTimer->stop();
+    m_serverCheckRoute = RouteIds::Max;
+}
+
 void LinkController::serverFullTimeout()
 {
     // A device whose data port is taken accepts the connection and closes it
@@ -363,6 +373,7 @@ void LinkController::serverFullTimeout()
         emit statusText(translated(QT_TRANSLATE_NOOP("TelvorConfigurator", "Connected Succesfully")),
                         STATUS_BRIEF_MS);
     m_serverFullTimer->stop();
+    m_serverCheckRoute = RouteIds::Max;
 }
 
 // --- send path ------------------------------------------------------------------

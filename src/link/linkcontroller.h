@@ -108,6 +108,8 @@ private:
     void reportReceiveFailure(RouteId route, DeviceProtocol::TrpErr_t result);
     void showText(const RouteText &text, const QString &argument = QString());
     void writeUnanswered();
+    // The user closed a data port: its server check ends unreported.
+    void stopServerCheck(RouteId closedRoute);
 
     std::array<std::unique_ptr<Link>, RouteIds::Max> m_links;
     RouteId m_active = RouteIds::Max;
@@ -118,4 +120,7 @@ private:
     FrameHandler m_handler;
     // A serial failure is reported by one box until the port is opened again.
     bool m_serialFailureReported = false;
+    // The data port whose connect started the server check; Max when the
+    // check is not running or the user has closed that port.
+    RouteId m_serverCheckRoute = RouteIds::Max;
 };
