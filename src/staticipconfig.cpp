@@ -15,7 +15,7 @@
 #include <QMessageBox>
 
 StaticIpConfig::StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *parent)
-    : QWidget(parent), ui(new Ui::StaticIpConfig)
+    : QWidget(parent), ui(new Ui::StaticIpConfig), m_route(rRoute)
 {
     ui->setupUi(this);
     // The captions keep their 110-pixel minimum but never cut their text when
@@ -28,13 +28,25 @@ StaticIpConfig::StaticIpConfig(const CommSettings::eRoute_t &rRoute, QWidget *pa
                "rRoute < CommSettings::eRoute_t::Max");
     // Over the configuration service the device's network settings are only
     // shown: changing them there would cut the connection in use.
-    const bool viewOnly = rRoute == CommSettings::eRoute_t::TCP;
+    setViewOnly(rRoute == CommSettings::eRoute_t::TCP);
+    ui->pushButton_Read->setEnabled(true);
+}
+
+void StaticIpConfig::setViewOnly(bool viewOnly)
+{
     for (QLineEdit *entry : {ui->lineEdit_IpAddr, ui->lineEdit_DefaultGateway, ui->lineEdit_SubnetMask,
                              ui->lineEdit_DNS1_Addr, ui->lineEdit_DNS2_Addr})
         entry->setReadOnly(viewOnly);
     ui->checkBox_Dhcp->setEnabled(!viewOnly);
     ui->pushButton_Apply->setEnabled(!viewOnly);
-    ui->pushButton_Read->setEnabled(true);
+}
+
+void StaticIpConfig::routeEnded()
+{
+    setViewOnly(true);
+    ui->pushButton_Apply->setToolTip(
+        tr("The connection this window was opened on has ended. Close the window and open it again "
+           "over USB to change the network settings."));
 }
 
 StaticIpConfig::~StaticIpConfig()

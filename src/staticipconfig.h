@@ -32,6 +32,12 @@ public:
     // Shows a network record that has been parsed and found whole.
     void showNetworkRecord(const ReplyParser::NetworkRecord &record);
 
+    // The route the window was opened on.
+    CommSettings::eRoute_t route() const { return m_route; }
+    // That route has gone down: the window only shows from now on, since an
+    // Apply would reach the device over whatever route comes up next.
+    void routeEnded();
+
 signals:
     void WriteData(const QByteArray &qba);
     void Close_StaticIpConfigWindow();
@@ -45,5 +51,8 @@ private slots:
     void on_checkBox_Dhcp_stateChanged(int arg1);
 
 private:
+    void setViewOnly(bool viewOnly);
+
     Ui::StaticIpConfig *ui;
+    const CommSettings::eRoute_t m_route;
 };
