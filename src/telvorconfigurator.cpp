@@ -464,6 +464,7 @@ void TelvorConfigurator::routeOpened(CommSettings::eRoute_t route)
         if (ConnectionStatus != route)
             routeUp(route);
         pTimerTcpReading->start(SEND_READING_DATA);
+        ServerFullRoute = route;
         pTimerServerFull->start(SERVER_FULL_TIMEOUT_MS);
     } else {
         sendFrame(route, request(route, TransparentConfig::eIdReadAll, TransparentConfig::eIdGSMReadAll));
@@ -539,6 +540,8 @@ void TelvorConfigurator::routeDown(CommSettings::eRoute_t route)
     newTransparentConfig.setDisabled(true);
     if (r.resetsPageWhenDown)
         (newTransparentConfig.*r.preparePage)(false);
+    if (pStaticIpWindow && pStaticIpWindow->route() == route)
+        pStaticIpWindow->routeEnded();
     newCommSetting.SetUiConnectionStatus(route, false);
     SetStatusBarText(tr(r.down.text), r.down.ms);
     applyActions(r.atDown);
@@ -564,7 +567,10 @@ void TelvorConfigurator::openSerialPort(const QString &systemLocation)
         SerialFailureReported = false;
         pSerial->setPortName(systemLocation);
         pSerial->setBaudRate(QSerialPort::Baud115200, QSerialPort::AllDirections);
-        pSerial->open(QIODevice::ReadWrite);
+        // What the device sent while the port was closed is no answer to
+        // this connection's first request: it would bring the route up.
+        if (pSerial->open(QIODevice::ReadWrite))
+            pSerial->clear(QSerialPort::Input);
     }
     // A failed open is reported through SerialErrorHandle.
     if (pSerial->isOpen())
@@ -626,6 +632,7 @@ void TelvorConfigurator::openTcpRoute(CommSettings::eRoute_t route, const QStrin
 
 void TelvorConfigurator::closeTcpRoute(CommSettings::eRoute_t route)
 {
+    stopServerFullCheck(route);
     QTcpSocket *socket = Routes[route].socket;
     socket->disconnectFromHost();
     socket->close();
@@ -659,6 +666,7 @@ void TelvorConfigurator::dataPortStateChanged(CommSettings::eRoute_t route,
 void TelvorConfigurator::closeOtherDataPort(CommSettings::eRoute_t closedRoute)
 {
     // The device closes one data port on request over the other one.
+    stopServerFullCheck(closedRoute);
     const bool rs232 = closedRoute == CommSettings::TCP232;
     qCDebug(lcRoute) << (rs232 ? "232 Port Closed" : "485 Port Closed");
     const CommSettings::eRoute_t other = rs232 ? CommSettings::TCP485 : CommSettings::TCP232;
@@ -828,6 +836,15 @@ void TelvorConfigurator::TimerTcpReading()
     pTimerTcpReading->stop();
 }
 
+void TelvorConfigurator::stopServerFullCheck(CommSettings::eRoute_t closedRoute)
+{
+    // A port the user closes is no sign of a full server.
+    if (closedRoute != ServerFullRoute)
+        return;
+    pTimerServerFull->stop();
+    ServerFullRoute = CommSettings::Max;
+}
+
 void TelvorConfigurator::TimerServerFull()
 {
     // A device whose data port is taken accepts the connection and closes it
@@ -837,6 +854,7 @@ void TelvorConfigurator::TimerServerFull()
     else
         SetStatusBarText(tr("Connected Succesfully"), STATUS_BRIEF_MS);
     pTimerServerFull->stop();
+    ServerFullRoute = CommSettings::Max;
 }
 
 // --- receive path -------------------------------------------------------------------

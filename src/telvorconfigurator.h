@@ -102,6 +102,10 @@ public slots:
     void TimerServerFull();
 
 private:
+    // The receive-path fuzz target feeds the real channels and fires the
+    // partial-frame timers without waiting for them.
+    friend struct ReceivePathProbe;
+
     void CheckAndSendData(QTcpSocket &rSocket, const QByteArray &rArr);
     void CheckAndSendData(QSerialPort &rSerial, const QByteArray &rArr);
 
@@ -191,6 +195,8 @@ private:
     void dataPortStateChanged(CommSettings::eRoute_t route, QAbstractSocket::SocketState state);
     void showSocketError(CommSettings::eRoute_t route, QAbstractSocket::SocketError err);
     void closeOtherDataPort(CommSettings::eRoute_t closedRoute);
+    // The user closed a data port: its server-full check ends unreported.
+    void stopServerFullCheck(CommSettings::eRoute_t closedRoute);
 
     // Receive path: channel -> frame assembler -> Receive_Callback.
     void receiveFrames(CommSettings::eRoute_t route);
@@ -225,4 +231,7 @@ private:
     Route Routes[CommSettings::Max];
     // A serial failure is reported by one box until the port is opened again.
     bool SerialFailureReported = false;
+    // The data port whose connect started the server-full check; Max when
+    // the check is not running or the user has closed that port.
+    CommSettings::eRoute_t ServerFullRoute = CommSettings::Max;
 };
