@@ -246,7 +246,10 @@ private slots:
             QTRY_COMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_485")), 8);
             QCOMPARE(s.tool.comboIndex(QStringLiteral("comboBox_Baud_232")), 4);
             QVERIFY(s.tool.find<QCheckBox>(QStringLiteral("checkBox_InfoResponse"))->isChecked());
-            QTest::qWait(100);
+            // Replies are handled in order: once a later one is shown, any
+            // text about the record would have been shown before it.
+            s.device->sendRaw(s.endpoint, "+PING\r\n");
+            QVERIFY(s.tool.waitForStatus(QStringLiteral("Ping -> OK")));
             QVERIFY(s.tool.statusLog.filter(QStringLiteral("READALL")).isEmpty());
         } else {
             QVERIFY(s.tool.waitForStatus(text));
