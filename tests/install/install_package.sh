@@ -29,7 +29,7 @@ description="$(dpkg-deb -f "$deb" Description)"
 [ "$(echo "$description" | wc -l)" -ge 8 ] || fail "the package has no long description: $description"
 echo "$description" | grep -q '^ A tool with which a technician sets up a Telvor gateway: a box that carries$' ||
     fail "the long description does not begin with the metainfo's first paragraph"
-echo "$description" | grep -q '^  \* read and write the network settings: static address or DHCP, mask, gateway$' ||
+echo "$description" | grep -q '^  \* read the network settings over TCP or USB and change them over USB:' ||
     fail "the long description lacks the metainfo's list items"
 echo "$description" | grep -q '^ \.$' || fail "the long description's paragraphs are not separated"
 if echo "$description" | sed 1d | grep -q '.\{81\}'; then
