@@ -374,6 +374,81 @@ private slots:
         QCOMPARE(tool.statusLog.mid(2), (QStringList{"Cannot write via TCP", "Tcp 485 Port Closed"}));
         QCOMPARE(boxes.seen().size(), 0);
     }
+
+    void restartAcknowledgementWithMoreReplies_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("configuration service") << CommSettings::TCP << true;
+        QTest::newRow("RS-485 data port") << CommSettings::TCP485 << false;
+    }
+
+    // Replies that come in the same read as a restart acknowledgement: on
+    // the configuration service the acknowledgement closes the connection
+    // and they go with it; on a data port, which stays open, each is
+    // handled.
+    void restartAcknowledgementWithMoreReplies()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(bool, closed);
+
+        TestSupport::MessageBoxAnswerer boxes;
+        ScriptedPeer device;
+        device.replies.insert(ReadAll, "+OK\r\n");
+        device.replies.insert("AT+RESTART\r\n", "+RESTART\r\n+PING\r\n+232CLOSE\r\n");
+        Tool tool(modelFor(route));
+        tool.connectRoute(route, device.port());
+        QTRY_VERIFY(tool.commandsEnabled(true, true, true));
+        QTRY_COMPARE(device.received, Frames{ReadAll});
+
+        tool.trigger(QStringLiteral("actionRESTART_DEVICE"));
+        QVERIFY(tool.waitForStatus(QStringLiteral("Device Restarted!")));
+        if (closed) {
+            QTRY_VERIFY(!device.hasConnection());
+            QVERIFY(tool.sawStatus(QStringLiteral("Disconnected from TCP")));
+            QVERIFY(!tool.sawStatus(QStringLiteral("Ping -> OK")));
+            QVERIFY(!tool.sawStatus(QStringLiteral("232 Closed")));
+            QVERIFY(tool.isIdle());
+        } else {
+            QVERIFY(tool.waitForStatus(QStringLiteral("232 Closed")));
+            QVERIFY(tool.sawStatus(QStringLiteral("Ping -> OK")));
+            QVERIFY(tool.routeUp());
+        }
+        QCOMPARE(tool.errorTexts(), QStringList());
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // USB opened again while it waits for its first answer: the port is
+    // closed and opened anew, each open asks for the record once, and the
+    // route comes up once, on the answer to the last request.
+    void usbReopenedWhileWaiting()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        devsim::Faults silent;
+        silent.silentAfter = 0;
+        auto device = startDevice(silent, Record::Factory);
+        QVERIFY(device);
+        Tool tool(eEthernetModem);
+        const QString connected = QStringLiteral("Connected %1").arg(device->usbPath().mid(5));
+
+        tool.connectTo(CommSettings::USB, *device);
+        QTRY_COMPARE(device->received(Endpoint::Usb), Frames{ReadAll});
+        QVERIFY(!tool.routeUp());
+        tool.click(QStringLiteral("pushButton_UsbConnect")); // the panel asks again: not connected yet
+        tool.connectTo(CommSettings::USB, *device);
+        QTRY_COMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, ReadAll}));
+        QVERIFY(!tool.sawStatus(connected));
+
+        device->setFaults({});
+        tool.connectTo(CommSettings::USB, *device);
+        QVERIFY(tool.waitForStatus(connected));
+        QVERIFY(tool.waitForRecord(Record::Factory));
+        QCOMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, ReadAll, ReadAll}));
+        QCOMPARE(tool.statusCount(connected), 1);
+        QVERIFY(tool.routeUp());
+        QCOMPARE(tool.errorTexts(), QStringList());
+        QCOMPARE(boxes.seen().size(), 0);
+    }
 };
 
 TELVOR_TEST_MAIN(TestLinkRoutes)

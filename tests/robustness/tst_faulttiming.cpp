@@ -332,6 +332,31 @@ private slots:
         QCOMPARE(device->received(Endpoint::Rs485), Frames{ReadAll});
         QVERIFY(boxes.seen().isEmpty());
     }
+
+    // A refused write ("+ERR") is an answer: the device's refusal is shown
+    // and the five-second watch for an unanswered write ends with it.
+    void refusedWriteEndsTheWatch()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::TCP);
+        QVERIFY(s.ready);
+        devsim::Faults refusing;
+        refusing.errOnWrite = true;
+        s.device->setFaults(refusing);
+        s.tool.statusLog.clear();
+
+        QElapsedTimer sinceWrite;
+        sinceWrite.start();
+        s.tool.click(QStringLiteral("pushButton_ConfigurationApply"));
+        QTRY_COMPARE(s.device->received(s.endpoint).size(), 2);
+        QVERIFY(s.device->received(s.endpoint).last().startsWith("AT+WRITEALL="));
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("TCPDataReceived Error :err_Unknown")));
+        QVERIFY(!s.tool.statusLog.filter(QStringLiteral("Receive_Callback Error : ")).isEmpty());
+        // Past the watch's five seconds.
+        QTest::qWait(int(qMax<qint64>(0, 5600 - sinceWrite.elapsed())));
+        QVERIFY(!s.tool.sawStatus(QStringLiteral("No answer to the write: the device may not have stored it")));
+        QVERIFY(boxes.seen().isEmpty());
+    }
 };
 
 TELVOR_TEST_MAIN(TestFaultTiming)
