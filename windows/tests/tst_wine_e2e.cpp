@@ -111,7 +111,9 @@ private slots:
     }
 
     // The configuration service: the factory record fills the page, a change
-    // is written to the device, and a second window reads it back.
+    // is written to the device, and a second window reads it back, over the
+    // configuration service and over the RS-485 data port: the device keeps
+    // one port record.
     void configurationService()
     {
         TestSupport::MessageBoxAnswerer boxes;
@@ -143,13 +145,33 @@ private slots:
         QVERIFY(reader.waitForBaud(QStringLiteral("comboBox_Baud_485"), 7));
         reader.click(QStringLiteral("pushButton_TcpConnect"));
         QVERIFY(reader.waitForStatus(QStringLiteral("Disconnected from TCP")));
+
+        Tool dataPortReader(2);
+        dataPortReader.type(QStringLiteral("lineEdit_TcpServerIp"), Loopback);
+        dataPortReader.type(QStringLiteral("lineEdit_ServerPort485"), QString::number(m_port485));
+        dataPortReader.click(QStringLiteral("pushButton_485Connect"));
+        QVERIFY(dataPortReader.waitForStatus(QStringLiteral("Tcp 485 Port Connected")));
+        QVERIFY(dataPortReader.waitForBaud(QStringLiteral("comboBox_Baud_485"), 7));
+        dataPortReader.click(QStringLiteral("pushButton_485Connect"));
+        QVERIFY(dataPortReader.waitForStatus(QStringLiteral("Disconnected from TCP 485 Port")));
+
+        // The device as it was: the next test case starts from its factory record.
+        Tool restorer(1);
+        restorer.click(QStringLiteral("pushButton_TcpConnect"));
+        QVERIFY(restorer.waitForBaud(QStringLiteral("comboBox_Baud_485"), 7));
+        restorer.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->setCurrentIndex(5);
+        boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
+        restorer.click(QStringLiteral("pushButton_ConfigurationApply"));
+        QVERIFY(restorer.waitForStatus(QStringLiteral("Successfully written")));
+        restorer.click(QStringLiteral("pushButton_TcpConnect"));
+        QVERIFY(restorer.waitForStatus(QStringLiteral("Disconnected from TCP")));
         QVERIFY(boxes.unexpected().isEmpty());
-        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen().size(), 2);
     }
 
-    // Each data port (after configurationService, as QtTest runs them in
-    // order): the route comes up, the GSM record fills the page, the device
-    // answers a ping, and the route goes down on the button.
+    // Each data port, on its own: the route comes up, the device's GSM record
+    // (its factory one) fills the page, the device answers a ping, and the
+    // route goes down on the button.
     void dataPort_data()
     {
         QTest::addColumn<QString>("portEntry");
@@ -182,10 +204,8 @@ private slots:
         QVERIFY(tool.waitForStatus(connectedText));
         QTRY_COMPARE_WITH_TIMEOUT(tool.find<QLineEdit>(QStringLiteral("lineEdit_APN"))->text(),
                                   QStringLiteral("internet"), Patience);
-        // The device keeps one port record: the RS-485 port runs at the
-        // 38400 baud written over the configuration service before, the
-        // RS-232 port still at 9600.
-        QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 7);
+        // Both ports at the factory's 9600 baud.
+        QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_485"))->currentIndex(), 5);
         QCOMPARE(tool.find<QComboBox>(QStringLiteral("comboBox_Baud_232"))->currentIndex(), 5);
 
         tool.find<QAction>(QStringLiteral("actionPING"))->trigger();
