@@ -449,6 +449,36 @@ private slots:
         QCOMPARE(tool.errorTexts(), QStringList());
         QCOMPARE(boxes.seen().size(), 0);
     }
+
+    // ETHERNET pressed again while the tool waits for the device's first
+    // answer: the connection in hand is kept and asked again, and the one
+    // answer that comes brings the route up once.
+    void ethernetPressedAgainWhileConnecting()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        ScriptedPeer device; // answers nothing yet
+        Tool tool(eEthernetModem);
+        tool.connectEthernet(device.port());
+        QVERIFY(device.waitForConnection());
+        QTRY_COMPARE(device.received, Frames{ReadAll});
+        QVERIFY(!tool.routeUp());
+
+        tool.click(QStringLiteral("pushButton_TcpConnect"));
+        QTRY_COMPARE(device.received, (Frames{ReadAll, ReadAll}));
+        QVERIFY(device.hasConnection());
+        QVERIFY(!tool.routeUp());
+
+        device.replies.insert("AT+PING\r\n", "+PING\r\n");
+        device.replies.insert(ReadAll, "+OK\r\n");
+        tool.click(QStringLiteral("pushButton_TcpConnect"));
+        QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
+        QCOMPARE(tool.statusCount(QStringLiteral("Tcp Connected")), 1);
+        QVERIFY(tool.routeUp());
+        tool.trigger(QStringLiteral("actionPING"));
+        QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK")));
+        QCOMPARE(device.received, (Frames{ReadAll, ReadAll, ReadAll, "AT+PING\r\n"}));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
 };
 
 TELVOR_TEST_MAIN(TestLinkRoutes)
