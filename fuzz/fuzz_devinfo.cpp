@@ -6,7 +6,8 @@
 //
 // Checked, for the first ten values: a value that is well-formed UTF-8 (as
 // the check's own decoder finds) shows exactly, no trimming and no number
-// formatting, and gives back the same bytes (up to the entry's length); any
+// formatting, and gives back the same bytes (up to the entry's length; a
+// NUL byte ends the text, as Qt reads the bytes as a C string); any
 // other value shows something whenever it is not empty, with the replacement
 // character where its bytes do not decode. The entries past a short record
 // stay empty, and closing the window announces it once.
@@ -108,7 +109,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             continue;
         }
         QByteArray value = record.at(i);
-        // Qt's decoder takes a leading byte order mark for what it is.
+        // A NUL byte ends the text (Qt reads a byte array as a C string up
+        // to its first NUL), and Qt's decoder takes a leading byte order
+        // mark for what it is.
+        if (value.contains('\0'))
+            value.truncate(value.indexOf('\0'));
         if (value.startsWith("\xEF\xBB\xBF"))
             value.remove(0, 3);
         int units = 0;
