@@ -1,93 +1,128 @@
-// The receive path as the main window runs it: the bytes of one route, cut
-// into read notifications, go through the route's FrameAssembler, and every
-// complete frame into TransparentConfig::Receive_Callback with a live page,
-// optionally an open network window, and the information windows a reply
-// opens. The pages and network windows are built once and reused (see
-// RoutePage); the information windows the tool opens are shown, but kept off
-// the screen (FuzzSupport::OffScreen), since no check reads their pixels.
+// The main window's receive path, driven through its real channels: a device
+// on loopback TCP writes the input to the window's socket in read
+// notifications, the socket's read handler hands what it reads to the
+// route's frame assembler and every complete frame to the reply handler,
+// with the page, the panel, the information windows and (optionally) an
+// open network window live. After the last notification a partial frame the
+// assembler still holds is dropped by its own expiry, as its one-second timer
+// would drop it. The windows are built and connected once per route and kept
+// for the whole run; the network windows and the information windows a reply
+// opens are kept off the screen (FuzzSupport::OffScreen).
 //
-// Input: byte 0 chooses the route (bits 0-1: 0 configuration service, 1 USB,
-// 2 RS-232 data port, 3 RS-485 data port) and whether the network window is
-// open (bit 2). Byte 1 chooses the read notifications: 0 delivers everything
-// at once, 1-127 cuts it into pieces of that many bytes, 128-255 into pieces
-// of pseudo-random length from 1 to (byte & 127) + 1. The rest is what the
+// Input: byte 0 chooses the route (bits 0-1: 0 and 1 the configuration
+// service, 2 the RS-232 data port, 3 the RS-485 data port) and whether the
+// network window is open (bit 2). USB runs the same path on a
+// pseudo-terminal, whose delivery cannot be waited for exactly; its row in
+// the route table differs only in its texts. Byte 1 chooses the read
+// notifications: 0 delivers everything at once, 1-127 cuts it into pieces of
+// that many bytes, 128-255 into pieces of pseudo-random length from 1 to
+// (byte & 127) + 1, the 64th piece taking the rest. The rest is what the
 // device sent.
 //
-// Besides crashes, leaks and undefined behaviour, a finding is:
-// - a reply that makes the page send anything, or ask for the network window;
-// - a modal box raised by a reply (the user did not do anything);
-// - a result other than the four the handler may return;
-// - a change to the page from anything but a port-record reply carrying at
-//   least the whole record (23 values on the Ethernet command set, 30 on the
-//   GSM one), or from a rejected frame;
-// - a current address that is not a dotted IPv4 address;
-// - more than one information window per frame, or a window left behind
-//   after all were closed.
+// What the protocol says, checked against what the user sees (the texts are
+// typed out here, not taken from the tool):
+// - a frame (the bytes up to CR LF) of more than 4096 bytes is reported as
+//   "<route>DataReceived Error :err_EndChr", and with no such frame that
+//   text does not appear;
+// - the bytes after the last CR LF, when there are any and no more than
+//   4096 (a final CR not counted), are reported the same way when they
+//   expire; a longer tail was reported when it outgrew the limit, and its
+//   expiry adds nothing;
+// - a reply makes the tool send nothing and opens no network window;
+// - no modal box appears (the user did nothing);
+// - the page changes only when a READALL reply came;
+// - the panel's current address is a dotted IPv4 address or unchanged;
+// - at most one information window per frame, none left after closing.
+// Those checks hold while the route stays up; a reply that ends the route
+// (the restart acknowledgement on the configuration service) takes what came
+// after it along, and the input is only checked for crashes and boxes.
 
 #include "fuzzsupport.h"
 
 #include "commsettings.h"
+#include "link/link.h"
+#include "devicemodel.h"
 #include "devinfo.h"
 #include "protocol/frameassembler.h"
 #include "staticipconfig.h"
+#include "telvorconfigurator.h"
 #include "transparentconfig.h"
 
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QLineEdit>
+#include <QPointer>
 #include <QRegularExpression>
+#include <QStatusBar>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <sys/ioctl.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
+// Reaches what the window keeps private: its sockets, its assemblers and
+// their expiry, the active route and the network window.
+struct ReceivePathProbe
+{
+    static Link &link(TelvorConfigurator &window, CommSettings::eRoute_t route) { return window.Links.link(route); }
+    static QTcpSocket *socket(TelvorConfigurator &window, CommSettings::eRoute_t route)
+    {
+        return link(window, route).socket();
+    }
+    static CommSettings::eRoute_t activeRoute(const TelvorConfigurator &window) { return window.ConnectionStatus; }
+    static StaticIpConfig *networkWindow(const TelvorConfigurator &window) { return window.pStaticIpWindow; }
+    static bool partialTimerRunning(TelvorConfigurator &window, CommSettings::eRoute_t route)
+    {
+        return link(window, route).m_frames.m_timer.isActive();
+    }
+    // What the timer's expiry does, now.
+    static void expirePartial(TelvorConfigurator &window, CommSettings::eRoute_t route)
+    {
+        FrameAssembler &frames = link(window, route).m_frames;
+        frames.m_timer.stop();
+        frames.expire();
+    }
+};
+
 namespace {
 
-struct Route
+constexpr int FrameLimit = 4096;
+
+struct RouteChoice
 {
     CommSettings::eRoute_t route;
-    int recordValues; // values of a whole port record on this route's command set
+    eDeviceModel_t model;
+    const char *failurePrefix; // the route's text for a failed reply
+    QByteArray resetRecord;
 };
 
-const Route Routes[] = {
-    {CommSettings::TCP, 23},
-    {CommSettings::USB, 23},
-    {CommSettings::TCP232, 30},
-    {CommSettings::TCP485, 30},
-};
-
-void prepareRoute(TransparentConfig &page, CommSettings::eRoute_t route)
+const RouteChoice &routeChoice(int index)
 {
-    page.setEnabled(true);
-    switch (route) {
-    case CommSettings::TCP:
-        page.SetETHSettings(true);
-        break;
-    case CommSettings::USB:
-        page.SetUSBSettings(true);
-        break;
-    case CommSettings::TCP232:
-        page.Set232Settings(true);
-        break;
-    default:
-        page.Set485Settings(true);
-        break;
-    }
+    static const QByteArray ethernet(
+        "+READALL=1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0\r\n");
+    static const QByteArray gsm("+READALL=1,502,0,8,0,1,5,8,400,100,0,0,100,120,1,503,0,8,0,1,5,8,400,"
+                                "100,0,0,100,120,internet,0\r\n");
+    static const RouteChoice choices[] = {
+        {CommSettings::TCP, eEthernetModem, "TCPDataReceived Error :",
+         ethernet},
+        {CommSettings::TCP, eEthernetModem, "TCPDataReceived Error :",
+         ethernet},
+        {CommSettings::TCP232, eGsmModem, "TCP232DataReceived Error :",
+         gsm},
+        {CommSettings::TCP485, eGsmModem, "TCP485DataReceived Error :",
+         gsm},
+    };
+    return choices[index];
 }
 
-// Whether a frame may change the page: a READALL reply carrying at least the
-// whole record after its first "=".
-bool mayFillPage(const QByteArray &frame, int recordValues)
-{
-    const int eq = frame.indexOf('=');
-    if (eq < 0 || !frame.left(eq).contains("READALL"))
-        return false;
-    const QByteArray values = frame.mid(eq + 1, frame.size() - eq - 3); // without CR LF
-    return values.count(',') + 1 >= recordValues;
-}
-
-bool isDottedIpv4(const QByteArray &text)
+bool isDottedIpv4(const QString &text)
 {
     static const QRegularExpression dotted(
         QStringLiteral("^([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})\\.([0-9]{1,3})$"));
-    const QRegularExpressionMatch match = dotted.match(QString::fromLatin1(text.constData(), text.size()));
+    const QRegularExpressionMatch match = dotted.match(text);
     if (!match.hasMatch())
         return false;
     for (int i = 1; i <= 4; ++i) {
@@ -97,6 +132,10 @@ bool isDottedIpv4(const QByteArray &text)
     return true;
 }
 
+// Each notification is a round trip through the event loop; past the
+// sixty-fourth, the rest of the input comes as one.
+constexpr int MaxNotifications = 64;
+
 QList<QByteArray> readNotifications(const QByteArray &stream, quint8 mode)
 {
     if (mode == 0 || stream.isEmpty())
@@ -104,6 +143,10 @@ QList<QByteArray> readNotifications(const QByteArray &stream, quint8 mode)
     QList<QByteArray> pieces;
     quint32 seed = 2166136261u ^ mode ^ quint32(stream.size());
     for (int at = 0; at < stream.size();) {
+        if (pieces.size() == MaxNotifications - 1) {
+            pieces << stream.mid(at);
+            break;
+        }
         int length = mode;
         if (mode >= 128) {
             seed = seed * 1664525u + 1013904223u;
@@ -115,46 +158,186 @@ QList<QByteArray> readNotifications(const QByteArray &stream, quint8 mode)
     return pieces;
 }
 
-// One page per route, built once: building the page's form for every input
-// would be most of the work. Each input starts from the same page state,
-// because a whole port record is applied first (it sets every field of the
-// record), so an input found to break an invariant breaks it again alone.
-// The network window of a route is built once as well, kept hidden (the
-// handler only fills it) and put back to its opening state after each input
-// that used it.
-struct RoutePage
+// What the protocol says of a stream's frames: whether one of them is over
+// the limit, and the bytes after the last CR LF.
+struct StreamShape
 {
-    TransparentConfig page;
-    QByteArray resetRecord;
-    std::unique_ptr<FuzzSupport::FormState> state;
-    std::unique_ptr<StaticIpConfig> network;
+    bool oversizedFrame = false;
+    QByteArray tail;
+    int frames = 0;
+};
+
+StreamShape shapeOf(const QByteArray &stream)
+{
+    StreamShape shape;
+    int start = 0;
+    for (int end = stream.indexOf("\r\n"); end >= 0; end = stream.indexOf("\r\n", start)) {
+        shape.oversizedFrame = shape.oversizedFrame || end - start > FrameLimit;
+        ++shape.frames;
+        start = end + 2;
+    }
+    shape.tail = stream.mid(start);
+    const int tailContent = shape.tail.size() - (shape.tail.endsWith('\r') ? 1 : 0);
+    shape.oversizedFrame = shape.oversizedFrame || tailContent > FrameLimit;
+    return shape;
+}
+
+bool tailIsReportedOnExpiry(const QByteArray &tail)
+{
+    const int content = tail.size() - (tail.endsWith('\r') ? 1 : 0);
+    return !tail.isEmpty() && content <= FrameLimit;
+}
+
+int pendingBytes(QTcpSocket *socket)
+{
+    int inKernel = 0;
+    if (socket->socketDescriptor() >= 0 && ::ioctl(int(socket->socketDescriptor()), FIONREAD, &inKernel) != 0)
+        inKernel = 0;
+    return inKernel + int(socket->bytesAvailable());
+}
+
+// One main window with its route up to a device on loopback, kept for the
+// whole run.
+class RouteHarness
+{
+public:
+    RouteHarness(const RouteChoice &choice, bool withNetworkWindow)
+        : choice(choice), withNetworkWindow(withNetworkWindow), window(nullptr, int(choice.model))
+    {
+        FUZZ_CHECK(server.listen(QHostAddress::LocalHost), "no loopback port to listen on");
+        page = window.findChild<TransparentConfig *>();
+        currentIp = window.findChild<QLineEdit *>(QStringLiteral("lineEdit_CurrentIpAddr"));
+        FUZZ_CHECK(page && currentIp, "the main window lacks its page or panel");
+        pageState = std::make_unique<FuzzSupport::FormState>(page);
+        // The window's read handler stays connected to its socket; a counter
+        // of what each read notification brings goes in front of it, so that
+        // a delivery is known to be read whole.
+        QTcpSocket *socket = ReceivePathProbe::socket(window, choice.route);
+        // The bytes are counted before the route's link reads them.
+        Link &link = ReceivePathProbe::link(window, choice.route);
+        FUZZ_CHECK(QObject::disconnect(socket, &QTcpSocket::readyRead, &link, &Link::dataArrived),
+                   "the socket's read handler was not connected");
+        QObject::connect(socket, &QTcpSocket::readyRead, &counter, [this, socket] { taken += pendingBytes(socket); });
+        QObject::connect(socket, &QTcpSocket::readyRead, &link, &Link::dataArrived);
+        QObject::connect(window.statusBar(), &QStatusBar::messageChanged, window.statusBar(),
+                         [this](const QString &text) {
+                             if (!text.isEmpty())
+                                 statusLog << text;
+                         });
+        connectRoute();
+        if (withNetworkWindow) {
+            window.OpenStaticIpConfigScreen();
+            StaticIpConfig *network = ReceivePathProbe::networkWindow(window);
+            FUZZ_CHECK(network != nullptr, "the network window did not open");
+            networkState = std::make_unique<FuzzSupport::FormState>(network);
+            networkOpened = networkState->read();
+            drainRequests();
+        }
+    }
+
+    bool routeUp()
+    {
+        QTcpSocket *socket = ReceivePathProbe::socket(window, choice.route);
+        return ReceivePathProbe::activeRoute(window) == choice.route && peer &&
+               peer->state() == QAbstractSocket::ConnectedState &&
+               socket->state() == QAbstractSocket::ConnectedState;
+    }
+
+    // Opens the route as the panel does and lets the device answer the first
+    // request with the reset record.
+    void connectRoute()
+    {
+        if (peer)
+            peer->abort();
+        delete peer;
+        received.clear();
+        switch (choice.route) {
+        case CommSettings::TCP:
+            window.OpenTcpCommunication(QStringLiteral("127.0.0.1"), server.serverPort());
+            break;
+        case CommSettings::TCP232:
+            window.OpenTcp232Communication(QStringLiteral("127.0.0.1"), server.serverPort());
+            break;
+        default:
+            window.OpenTcp485Communication(QStringLiteral("127.0.0.1"), server.serverPort());
+            break;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (!server.hasPendingConnections() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        peer = server.nextPendingConnection();
+        FUZZ_CHECK(peer != nullptr, "the route did not connect");
+        // Each delivery leaves at once, not after the last one's ACK.
+        peer->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        // Every route asks for the port record first; a data port half a
+        // second after it connected.
+        while (!received.contains("READALL") && waited.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            received += peer->readAll();
+        }
+        FUZZ_CHECK(received.contains("READALL"), "the route did not ask for the record: " + received);
+        deliver(choice.resetRecord);
+        FUZZ_CHECK(routeUp(), "the route did not come up");
+        received.clear();
+    }
+
+    // Writes the bytes as one write of the device and waits until the
+    // window's read handler has taken them all (or its socket closed).
+    // False if they did not arrive whole in time: a loaded machine, not a
+    // fault of the tool, so the input goes unchecked.
+    bool deliver(const QByteArray &bytes)
+    {
+        QTcpSocket *socket = ReceivePathProbe::socket(window, choice.route);
+        const qint64 target = taken + bytes.size();
+        peer->write(bytes);
+        peer->flush();
+        QElapsedTimer waited;
+        waited.start();
+        while (taken < target && socket->state() == QAbstractSocket::ConnectedState) {
+            if (waited.elapsed() > 5000)
+                return false;
+            QCoreApplication::processEvents();
+        }
+        taken = target;
+        return true;
+    }
+
+    void drainRequests()
+    {
+        QCoreApplication::processEvents();
+        if (peer)
+            received += peer->readAll();
+    }
+
+    const RouteChoice &choice;
+    const bool withNetworkWindow;
+    TelvorConfigurator window;
+    QTcpServer server;
+    QPointer<QTcpSocket> peer;
+    QObject counter;
+    qint64 taken = 0; // bytes the window's read handler has been given
+    QByteArray received; // what the window sent to the device
+    QStringList statusLog;
+    TransparentConfig *page = nullptr;
+    QLineEdit *currentIp = nullptr;
+    std::unique_ptr<FuzzSupport::FormState> pageState;
     std::unique_ptr<FuzzSupport::FormState> networkState;
     FuzzSupport::FormState::Values networkOpened;
 };
 
-RoutePage &routePage(int index)
+RouteHarness &harness(int routeIndex, bool withNetworkWindow)
 {
-    static RoutePage pages[4];
-    static bool prepared = false;
-    if (!prepared) {
-        prepared = true;
-        for (int i = 0; i < 4; ++i) {
-            RoutePage &p = pages[i];
-            prepareRoute(p.page, Routes[i].route);
-            p.resetRecord =
-                Routes[i].recordValues == 23
-                    ? QByteArrayLiteral(
-                          "+READALL=1,502,0,8,0,1,5,8,400,100,0,1,503,0,8,0,1,5,8,400,100,0,0\r\n")
-                    : QByteArrayLiteral(
-                          "+READALL=1,502,0,8,0,1,5,8,400,100,0,0,100,120,1,503,0,8,0,1,5,8,400,"
-                          "100,0,0,100,120,internet,0\r\n");
-            p.state = std::make_unique<FuzzSupport::FormState>(&p.page);
-            p.network = std::make_unique<StaticIpConfig>(Routes[i].route);
-            p.networkState = std::make_unique<FuzzSupport::FormState>(p.network.get());
-            p.networkOpened = p.networkState->read();
-        }
-    }
-    return pages[index];
+    // The network windows are shown, as the tool shows them, but get no
+    // platform window and no paint: no check reads their pixels.
+    static FuzzSupport::OffScreen networkWindows(StaticIpConfig::staticMetaObject);
+    // Built on first use and kept until the process ends, like the
+    // application object.
+    static RouteHarness *harnesses[4][2] = {};
+    RouteHarness *&slot = harnesses[routeIndex][withNetworkWindow ? 1 : 0];
+    if (!slot)
+        slot = new RouteHarness(routeChoice(routeIndex), withNetworkWindow);
+    return *slot;
 }
 
 } // namespace
@@ -169,65 +352,74 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     if (size < 2)
         return 0;
-    const Route &route = Routes[data[0] & 3];
-    const bool networkWindowOpen = (data[0] & 4) != 0;
+    const bool withNetworkWindow = (data[0] & 4) != 0;
+    RouteHarness &h = harness(data[0] & 3, withNetworkWindow);
     const QByteArray stream(reinterpret_cast<const char *>(data) + 2, int(size - 2));
+    const CommSettings::eRoute_t route = h.choice.route;
+    const QString endError = QLatin1String(h.choice.failurePrefix) + QLatin1String("err_EndChr");
 
     FuzzSupport::ModalWatch modal;
     static FuzzSupport::OffScreen informationWindows(DevInfo::staticMetaObject);
-    RoutePage &routePageState = routePage(data[0] & 3);
-    TransparentConfig &page = routePageState.page;
-    const FuzzSupport::FormState &pageState = *routePageState.state;
-    QByteArray reset = routePageState.resetRecord;
-    FUZZ_CHECK(page.Receive_Callback(reset, nullptr) == TransparentConfig::err_OK,
-               "the reset record was refused");
 
-    QObject watcher;
-    QObject::connect(&page, &TransparentConfig::WriteData, &watcher,
-                     [](const QByteArray &frame) { FuzzSupport::fail("a reply made the page send", frame); });
-    QObject::connect(&page, &TransparentConfig::OpenStaticIpWindow, &watcher,
-                     [] { FuzzSupport::fail("a reply opened the network window"); });
-    QObject::connect(&page, &TransparentConfig::SetCurrentIpAddr, &watcher,
-                     [](const QByteArray &address) { FUZZ_CHECK(isDottedIpv4(address), address); });
-
-    StaticIpConfig *network = networkWindowOpen ? routePageState.network.get() : nullptr;
-
+    // Every input starts from the same page: the reset record sets every
+    // field of the record.
+    if (!h.routeUp())
+        h.connectRoute();
+    bool delivered = h.deliver(h.choice.resetRecord);
+    h.drainRequests();
+    h.received.clear();
+    h.window.statusBar()->clearMessage();
+    h.statusLog.clear();
+    const FuzzSupport::FormState::Values pageBefore = h.pageState->read();
+    const QString addressBefore = h.currentIp->text();
     const int windowsAtStart = informationWindows.alive();
-    FrameAssembler assembler;
+
     for (const QByteArray &notification : readNotifications(stream, data[1])) {
-        const QList<Framing::Piece> pieces = assembler.append(notification);
-        for (const Framing::Piece &piece : pieces) {
-            if (piece.kind == Framing::Piece::Dropped)
-                continue;
-            FUZZ_CHECK(piece.bytes.endsWith("\r\n"), piece.bytes);
+        delivered = h.deliver(notification) && delivered;
+        if (!h.routeUp())
+            break;
+    }
+    const bool stayedUp = h.routeUp() && delivered;
+    const StreamShape shape = shapeOf(stream);
 
-            const FuzzSupport::FormState::Values before = pageState.read();
-            const int windowsBefore = informationWindows.alive();
-            QByteArray frame = piece.bytes;
-            const TransparentConfig::TrpErr_t result = page.Receive_Callback(frame, network);
+    FUZZ_CHECK(modal.boxes.isEmpty(), modal.boxes.join(QLatin1Char('\n')).toUtf8());
+    if (stayedUp) {
+        FUZZ_CHECK(h.statusLog.contains(endError) == shape.oversizedFrame,
+                   "oversized frame " + QByteArray(shape.oversizedFrame ? "" : "not ") + "reported: " +
+                       h.statusLog.join(QLatin1String(" | ")).toUtf8());
+        FUZZ_CHECK(informationWindows.alive() - windowsAtStart <= shape.frames, "more windows than frames");
 
-            FUZZ_CHECK(result >= TransparentConfig::err_OK && result < TransparentConfig::err_Max,
-                       piece.bytes);
-            FUZZ_CHECK(modal.boxes.isEmpty(), modal.boxes.join(QLatin1Char('\n')).toUtf8());
-            FUZZ_CHECK(informationWindows.alive() - windowsBefore <= 1, piece.bytes);
-            if (result != TransparentConfig::err_OK || !mayFillPage(piece.bytes, route.recordValues)) {
-                const FuzzSupport::FormState::Values after = pageState.read();
-                FUZZ_CHECK(after == before, piece.bytes + "\n" + pageState.describe(before, after));
-            }
+        // The partial-frame timer runs exactly while bytes after the last
+        // CR LF are held; its expiry reports them unless they were over
+        // the limit.
+        FUZZ_CHECK(ReceivePathProbe::partialTimerRunning(h.window, route) == !shape.tail.isEmpty(),
+                   "partial-frame timer and tail disagree: " + shape.tail.left(64));
+        h.window.statusBar()->clearMessage();
+        ReceivePathProbe::expirePartial(h.window, route);
+        FUZZ_CHECK((h.window.statusBar()->currentMessage() == endError) == tailIsReportedOnExpiry(shape.tail),
+                   "tail of " + QByteArray::number(shape.tail.size()) + " bytes, shown: " +
+                       h.window.statusBar()->currentMessage().toUtf8());
+
+        h.drainRequests();
+        FUZZ_CHECK(h.received.isEmpty(), "a reply made the tool send: " + h.received);
+        if (!stream.contains("READALL")) {
+            const FuzzSupport::FormState::Values after = h.pageState->read();
+            FUZZ_CHECK(after == pageBefore, h.pageState->describe(pageBefore, after));
         }
+        const QString address = h.currentIp->text();
+        FUZZ_CHECK(address == addressBefore || isDottedIpv4(address), address.toUtf8());
     }
 
     // Close what the input opened, so that memory stays bounded over a run.
     if (informationWindows.alive() != windowsAtStart)
         FuzzSupport::closeTopLevel<DevInfo>();
-    if (network) {
-        routePageState.networkState->restore(routePageState.networkOpened);
-        FUZZ_CHECK(routePageState.networkState->read() == routePageState.networkOpened,
-                   "the network window did not return to its opening state");
+    if (withNetworkWindow) {
+        StaticIpConfig *network = ReceivePathProbe::networkWindow(h.window);
+        FUZZ_CHECK(network != nullptr, "the network window was lost");
+        h.networkState->restore(h.networkOpened);
     }
     FuzzSupport::runPostedEvents();
     FUZZ_CHECK(informationWindows.alive() == 0 && FuzzSupport::countTopLevel<DevInfo>() == 0,
                "information windows left open");
-    FUZZ_CHECK(FuzzSupport::countTopLevel<StaticIpConfig>() == 4, "a network window was added or lost");
     return 0;
 }

@@ -1,16 +1,27 @@
 // The plain reply functions with any bytes, each checked against what the
-// protocol says it must do (the oracles below are written from the protocol,
-// not from the functions).
+// protocol says it must do: oracles written from the protocol (numbers, the
+// frame), invariants the functions cannot restate, and round trips through
+// the simulated device, which implements the device's side of the protocol
+// on its own: a request built by the request builder, answered by the
+// simulator, must be identified as the reply it is; a port record the
+// simulator accepted and sends back must be read whole and in range; an
+// address the simulator encodes must decode to its octets.
 //
 // Input: any bytes, taken as one frame (CR LF included or not), as one value
-// field and as a record.
+// field and as a record; byte 0 also chooses a request keyword and bytes 0-3
+// an address for the round trips.
 
 #include "fuzzsupport.h"
 
 #include "protocol/portschema.h"
 #include "protocol/replyparser.h"
+#include "protocol/requestbuilder.h"
 #include "transparentconfig.h"
 
+#include "deviceprotocol.h"
+#include "devicestate.h"
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -77,17 +88,85 @@ void checkFraming(const QByteArray &frame)
     }
 }
 
+// The simulated device as it leaves the factory, built once.
+const devsim::DeviceState &factoryState()
+{
+    static const devsim::DeviceState factory;
+    return factory;
+}
+
+// Any head: an id names a keyword that occurs in the head, and no id means
+// no keyword of the table occurs in it.
 void checkIdentification(const QByteArray &head, const QString *table, int endMarker)
 {
     const int id = findReplyId(head, table, endMarker);
     FUZZ_CHECK(id == -1 || (id >= 1 && id <= endMarker), head);
-    // The first keyword from id 1 on that occurs in the head names it.
-    int expected = -1;
-    for (int i = 1; i <= endMarker && expected < 0; ++i) {
-        if (head.contains(table[i].toUtf8()))
-            expected = i;
+    if (id >= 1) {
+        FUZZ_CHECK(head.contains(table[id].toUtf8()), head);
+        return;
     }
-    FUZZ_CHECK(id == expected, head);
+    for (int i = 1; i <= endMarker; ++i)
+        FUZZ_CHECK(!head.contains(table[i].toUtf8()), head + " holds " + table[i].toUtf8());
+}
+
+// A request of the table's keyword `pick`, with the input's values, answered
+// by the simulated device: the reply's head is identified as the keyword it
+// carries.
+void checkReplyRoundTrip(quint8 pick, const QList<QByteArray> &values, bool gsm)
+{
+    const QString *table = gsm ? TrpCfgCmdGSMTexts : TrpCfgCmdTexts;
+    const int endMarker = gsm ? TransparentConfig::eTrpCfgCmdGSM_Max : TransparentConfig::eTrpCfgCmd_Max;
+    const QString &keyword = table[pick % endMarker];
+    QStringList texts;
+    for (const QByteArray &value : values)
+        texts << QString::fromLatin1(value);
+    devsim::DeviceState state = factoryState();
+    const devsim::Response response =
+        devsim::respond(state, gsm ? devsim::CommandSet::Gsm : devsim::CommandSet::Ethernet,
+                        RequestBuilder::frame(keyword, values.isEmpty() ? QStringList() : texts));
+    if (response.frame.isEmpty())
+        return;
+    FUZZ_CHECK(checkFrame(response.frame) == FrameStatus::Ok, response.frame);
+    const QByteArray head = replyHead(frameBody(response.frame));
+    const QByteArray replyKeyword = head.mid(1);
+    int named = -1;
+    // The acknowledgements stand in the tables with their "+".
+    for (int i = 1; i <= endMarker && named < 0; ++i) {
+        if (table[i].toUtf8() == replyKeyword || table[i].toUtf8() == head)
+            named = i;
+    }
+    FUZZ_CHECK(named >= 1, "the simulator answered with a keyword the table lacks: " + head);
+    FUZZ_CHECK(findReplyId(head, table, endMarker) == named, head);
+}
+
+// A port record of values taken from the input, written to the simulated
+// device: when the device accepts it, the record it sends back is whole, in
+// range, and carries the values written.
+void checkPortRecordRoundTrip(const QList<QByteArray> &values, bool gsm)
+{
+    devsim::DeviceState state = factoryState();
+    const devsim::CommandSet set = gsm ? devsim::CommandSet::Gsm : devsim::CommandSet::Ethernet;
+    if (state.writePortRecord(set, values))
+        return; // refused: nothing was stored
+    const QList<QByteArray> sent = state.portRecord(set);
+    const PortRecord record = parsePortRecord(sent, gsm ? CommandSet::Gsm : CommandSet::Ethernet);
+    FUZZ_CHECK(record.complete(), "a record the device accepted was not read whole");
+    FUZZ_CHECK(record.outOfRange.isEmpty(), "a record the device accepted has values out of range");
+    for (int i = 0; i < sent.size(); ++i)
+        FUZZ_CHECK(record.texts.value(i) == QString::fromUtf8(sent.at(i)), sent.at(i));
+}
+
+// An address as the simulated device encodes it decodes to its octets.
+void checkAddressRoundTrip(const QByteArray &bytes)
+{
+    std::array<quint8, 4> octets{};
+    for (int i = 0; i < 4; ++i)
+        octets[size_t(i)] = i < bytes.size() ? quint8(bytes.at(i)) : quint8(0);
+    devsim::DeviceState state = factoryState();
+    state.setCurrentIp(octets);
+    const QByteArray dotted = QByteArray::number(octets[0]) + '.' + QByteArray::number(octets[1]) + '.' +
+                              QByteArray::number(octets[2]) + '.' + QByteArray::number(octets[3]);
+    FUZZ_CHECK(decodeCurrentIp(QByteArray::number(state.currentIpCode())) == dotted, dotted);
 }
 
 void checkNumber(const QByteArray &field)
@@ -100,11 +179,12 @@ void checkNumber(const QByteArray &field)
     FUZZ_CHECK(v == (valid ? reference : 0), field);
     FUZZ_CHECK(readInt32(field) == v, field);
 
-    // The address's four bytes, least significant first, in dotted form.
-    const quint32 n = quint32(v);
-    const QByteArray dotted = QByteArray::number(n & 0xFF) + '.' + QByteArray::number((n >> 8) & 0xFF) + '.' +
-                              QByteArray::number((n >> 16) & 0xFF) + '.' + QByteArray::number(n >> 24);
-    FUZZ_CHECK(decodeCurrentIp(field) == dotted, field);
+    // Whatever the field, the address is four octets; a field that is no
+    // number is the address 0.0.0.0.
+    const QByteArray address = decodeCurrentIp(field);
+    FUZZ_CHECK(isDottedIpv4(QString::fromLatin1(address)), address);
+    if (!valid)
+        FUZZ_CHECK(address == "0.0.0.0", field);
 }
 
 void checkPortRecord(const QList<QByteArray> &values, bool gsm)
@@ -220,5 +300,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     checkPortRecord(record, true);
     checkNetworkRecord(record);
     checkDottedAddress(QString::fromUtf8(bytes));
+
+    const quint8 pick = bytes.isEmpty() ? 0 : quint8(bytes.at(0));
+    const QList<QByteArray> values = bytes.isEmpty() ? QList<QByteArray>() : bytes.mid(1).split(',');
+    checkReplyRoundTrip(pick, values, false);
+    checkReplyRoundTrip(pick, values, true);
+    checkPortRecordRoundTrip(bytes.split(','), false);
+    checkPortRecordRoundTrip(bytes.split(','), true);
+    checkAddressRoundTrip(bytes);
     return 0;
 }

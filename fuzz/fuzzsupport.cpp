@@ -1,5 +1,6 @@
 #include "fuzzsupport.h"
 
+#include "commsettings.h"
 #include "devinfo.h"
 #include "staticipconfig.h"
 #include "transparentconfig.h"

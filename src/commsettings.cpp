@@ -275,7 +275,7 @@ CommSettings::CommSettings(QWidget *parent)
 #ifdef Q_OS_WIN
     PortWatch->setSingleShot(true);
     Announcer = new PortAnnouncer(this);
-    connect(Announcer, &PortAnnouncer::PortsAnnounced, this, &CommSettings::PortsAnnounced);
+    connect(Announcer, &PortAnnouncer::portsChanged, this, &CommSettings::PortsAnnounced);
 #endif
     ui->comboBox_COMPorts->installEventFilter(this);
 

@@ -98,6 +98,10 @@ public slots:
     void TimerServerFull();
 
 private:
+    // The receive-path fuzz target reads the route's frame assembler and
+    // fires its partial-frame timer without waiting for it.
+    friend struct ReceivePathProbe;
+
     void connectSignals();
     void selectDeviceModel(eDeviceModel_t model);
     void applyActions(const ActionStates &states);

@@ -19,6 +19,12 @@
 #ifdef TELVOR_LEAK_CHECKED
 #include <sanitizer/lsan_interface.h>
 #endif
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 static void initIcons()
 {
@@ -26,6 +32,29 @@ static void initIcons()
 }
 
 namespace TestSupport {
+
+// Whether the tool's settings store, as this process sees it, is one that
+// only tests use; `where` names it for the refusal.
+static bool settingsStoreIsPrivate(QString *where)
+{
+#ifdef Q_OS_WIN
+    // The native store is the registry of the user running the program, so
+    // only a Wine prefix that windows/wine-run set up for tests keeps a
+    // real user's entries out of reach: it says which one in
+    // TELVOR_WINE_PREFIX. On Windows itself there is no such store.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const bool underWine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    const QString prefix = QDir::fromNativeSeparators(qEnvironmentVariable("TELVOR_WINE_PREFIX"));
+    *where = underWine ? QStringLiteral("the registry of the Wine prefix \"%1\"").arg(prefix)
+                       : QStringLiteral("this Windows user's registry");
+    return underWine && !prefix.isEmpty() && !prefix.endsWith(QLatin1String("/.wine"));
+#else
+    const QString file = QSettings(QStringLiteral("Telvor"), QStringLiteral("Configurator")).fileName();
+    *where = file;
+    const QString home = QDir(qEnvironmentVariable("TELVOR_TEST_HOME")).absolutePath();
+    return !qEnvironmentVariableIsEmpty("TELVOR_TEST_HOME") && file.startsWith(home + QLatin1Char('/'));
+#endif
+}
 
 void isolateSettings()
 {
@@ -44,6 +73,12 @@ void isolateSettings()
                                                              QFileDevice::ExeOwner);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Tests write and clear the tool's entries: never where a user keeps them.
+    QString store;
+    if (!settingsStoreIsPrivate(&store))
+        qFatal("Refusing to run: the settings store is %s, not one of a test's own "
+               "(run the test through ctest, or on Windows through windows/wine-run)",
+               qPrintable(store));
 }
 
 void quietTraces()
@@ -72,6 +107,9 @@ void initResources()
 
 void clearSettings()
 {
+    QString store;
+    if (!settingsStoreIsPrivate(&store))
+        qFatal("Refusing to clear the settings store %s: it is not a test's own", qPrintable(store));
     QSettings settings(QStringLiteral("Telvor"), QStringLiteral("Configurator"));
     settings.clear();
     settings.sync();

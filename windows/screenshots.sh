@@ -6,7 +6,9 @@
 # the captions are in Tahoma as on Windows. Runs the cross-built program under Wine on
 # Xvfb with the Windows platform plugin, in a Wine virtual desktop (Wine draws
 # the frames); the simulator runs natively on loopback.
+#   windows/screenshots.sh
 #   TELVOR_WINDOWS_BUILD_DIR  cross-build folder (default: build-windows/)
+if [ "${1:-}" = -h ] || [ "${1:-}" = --help ]; then sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0; fi
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="${TELVOR_WINDOWS_BUILD_DIR:-$root/build-windows}"

@@ -71,6 +71,10 @@ signals:
     void serialError(QSerialPort::SerialPortError error);
 
 private:
+    // The receive-path fuzz target reads the route's frame assembler and
+    // fires its partial-frame timer without waiting for it.
+    friend struct ReceivePathProbe;
+
     RouteId m_route;
     // Owned; no Qt parent, so the destructor decides the order: the channel
     // is told to stop signalling before it goes.

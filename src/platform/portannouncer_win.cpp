@@ -82,7 +82,7 @@ bool PortAnnouncer::nativeEventFilter(const QByteArray &eventType, void *message
     if (eventType == "windows_generic_MSG" && announcesComPort(static_cast<const MSG *>(message))) {
         qCDebug(lcPanel) << "COM port announced:"
                          << (static_cast<const MSG *>(message)->wParam == DBT_DEVICEARRIVAL ? "arrival" : "removal");
-        emit PortsAnnounced();
+        emit portsChanged();
     }
     // Qt and the rest of the application see the message too.
     return false;

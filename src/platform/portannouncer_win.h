@@ -8,7 +8,7 @@
 // that brings a COM port (DBT_DEVTYP_PORT). The announcer registers a window
 // for the COM-port interface class and watches the messages of all the
 // application's windows through a native event filter; an arrival or removal
-// of a COM port becomes one PortsAnnounced signal. Other device messages
+// of a COM port becomes one portsChanged signal. Other device messages
 // (volumes, other interface classes, DBT_DEVNODES_CHANGED) are ignored.
 //
 // One change is often announced several times (the interface and the port,
@@ -34,7 +34,7 @@ public:
     bool nativeEventFilter(const QByteArray &eventType, void *message, long *result) override;
 
 signals:
-    void PortsAnnounced();
+    void portsChanged();
 
 private:
     void Unregister();

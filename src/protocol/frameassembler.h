@@ -67,6 +67,9 @@ signals:
     void partialFrameDropped();
 
 private:
+    // The receive-path fuzz target fires the partial-frame timer at once.
+    friend struct ReceivePathProbe;
+
     void expire();
 
     Framing::State m_state;

@@ -10,6 +10,7 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -83,6 +84,46 @@ private slots:
             QCOMPARE(window.maximumSize(), Form);
             QVERIFY(!window.findChild<QScrollArea *>()->verticalScrollBar()->isVisible());
         }
+    }
+
+    // The screen's available area changes under a shown window (a panel is
+    // added to the desktop, as the X server's work area says): the window is
+    // fitted again, scrolling while the area is too low for the form, and
+    // back to the plain form once the area holds it again.
+    void refitsWhenTheWorkAreaChanges()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("The work area here is the X server's (_NET_WORKAREA); Windows sets its own");
+#endif
+        QScreen *screen = QGuiApplication::primaryScreen();
+        QVERIFY2(screen->geometry().height() >= 1100, "run this on a screen of 1920 x 1200");
+        const auto setWorkArea = [](const QRect &area) {
+            const QString value =
+                QStringLiteral("%1,%2,%3,%4").arg(area.x()).arg(area.y()).arg(area.width()).arg(area.height());
+            return QProcess::execute(QStringLiteral("xprop"),
+                                     {QStringLiteral("-root"), QStringLiteral("-format"),
+                                      QStringLiteral("_NET_WORKAREA"), QStringLiteral("32c"), QStringLiteral("-set"),
+                                      QStringLiteral("_NET_WORKAREA"), value}) == 0;
+        };
+        const QRect full = screen->geometry();
+        TelvorConfigurator window(nullptr, 1);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), Form);
+        auto *scrollBar = window.findChild<QScrollArea *>()->verticalScrollBar();
+        QVERIFY(!scrollBar->isVisible());
+
+        QVERIFY2(setWorkArea(QRect(0, 0, full.width(), 700)), "xprop could not set the work area");
+        QTRY_COMPARE(screen->availableGeometry().height(), 700);
+        QTRY_VERIFY(window.height() < Form.height());
+        QVERIFY(window.frameGeometry().height() <= 700);
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QTRY_VERIFY(scrollBar->isVisible());
+
+        QVERIFY(setWorkArea(full));
+        QTRY_COMPARE(screen->availableGeometry(), full);
+        QTRY_COMPARE(window.size(), Form);
+        QTRY_VERIFY(!scrollBar->isVisible());
     }
 
     void everyControlReachableOnLaptop()

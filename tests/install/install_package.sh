@@ -29,7 +29,7 @@ description="$(dpkg-deb -f "$deb" Description)"
 [ "$(echo "$description" | wc -l)" -ge 8 ] || fail "the package has no long description: $description"
 echo "$description" | grep -q '^ A tool with which a technician sets up a Telvor gateway: a box that carries$' ||
     fail "the long description does not begin with the metainfo's first paragraph"
-echo "$description" | grep -q '^  \* read and write the network settings: static address or DHCP, mask, gateway$' ||
+echo "$description" | grep -q '^  \* read the network settings over TCP or USB and change them over USB:' ||
     fail "the long description lacks the metainfo's list items"
 echo "$description" | grep -q '^ \.$' || fail "the long description's paragraphs are not separated"
 if echo "$description" | sed 1d | grep -q '.\{81\}'; then
@@ -47,13 +47,28 @@ if ldd "$program" | grep -q 'not found'; then
     ldd "$program" >&2
     fail "the packaged program lacks libraries"
 fi
-# The program starts and stays up with its start window until it is stopped.
+# The program starts and shows its start window (titled "Corvanta") on an X
+# server of its own; it is stopped once the window is there.
 mkdir -p "$scratch/home"
-HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" QT_QPA_PLATFORM=offscreen "$program" \
-    >"$scratch/program.log" 2>&1 &
-pid=$!
-sleep 2
-kill -0 "$pid" 2>/dev/null || { cat "$scratch/program.log" >&2; fail "the packaged program ended at start"; }
-kill -TERM "$pid"
-wait "$pid" 2>/dev/null || true
-pass "the packaged program starts"
+status=0
+HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" QT_QPA_PLATFORM=xcb QT_XCB_GL_INTEGRATION=none \
+    xvfb-run -a sh -c '
+        "$1" >"$2" 2>&1 &
+        pid=$!
+        for i in $(seq 200); do
+            if xwininfo -root -tree 2>/dev/null | grep -q "\"Corvanta\""; then
+                kill -TERM "$pid"
+                wait "$pid" 2>/dev/null
+                exit 0
+            fi
+            kill -0 "$pid" 2>/dev/null || exit 1
+            sleep 0.1
+        done
+        kill -TERM "$pid"
+        exit 2' sh "$program" "$scratch/program.log" || status=$?
+case $status in
+    0) ;;
+    1) cat "$scratch/program.log" >&2; fail "the packaged program ended at start" ;;
+    *) cat "$scratch/program.log" >&2; fail "the packaged program showed no start window within 20 s" ;;
+esac
+pass "the packaged program starts and shows its start window"

@@ -85,7 +85,7 @@ start_run() {
     chmod 700 "$home/run"
     HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/run" \
         TELVOR_BUILD_DIR="$build" TELVOR_NO_BUILD=1 \
-        TELVOR_SIM_CONFIG_PORT=0 TELVOR_SIM_RS232_PORT=0 TELVOR_SIM_RS485_PORT=0 \
+        TELVOR_SIM_CONFIG_PORT=0 TELVOR_SIM_RS232_PORT=0 TELVOR_SIM_RS485_PORT=0 QT_XCB_GL_INTEGRATION=none \
         xvfb-run -a "$src/scripts/run" >"$home/run.log" 2>&1 &
     run_pid=$!
 }

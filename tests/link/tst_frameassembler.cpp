@@ -135,6 +135,29 @@ private slots:
         QVERIFY(!state.skipping);
     }
 
+    // However long a line without CR LF grows, and however it arrives, what
+    // is kept of it never exceeds the limit: four mebibytes in one write
+    // and in writes of 256 KiB, then the reply after it.
+    void longLineKeepsNoMoreThanTheLimit()
+    {
+        for (const int step : {4 * 1024 * 1024, 256 * 1024, 4097}) {
+            Framing::State state;
+            Pieces all;
+            const QByteArray line(4 * 1024 * 1024, 'X');
+            for (int at = 0; at < line.size(); at += step) {
+                all += Framing::split(state, line.mid(at, step));
+                QVERIFY2(state.partial.size() <= Framing::MaxFrameBytes,
+                         qPrintable(QStringLiteral("%1 bytes kept in steps of %2").arg(state.partial.size()).arg(step)));
+            }
+            all += Framing::split(state, "\r\n+PING\r\n");
+            QCOMPARE(all.size(), 2);
+            QCOMPARE(all.at(0).kind, Framing::Piece::Dropped);
+            QCOMPARE(all.at(1).bytes, QByteArray("+PING\r\n"));
+            QVERIFY(state.partial.isEmpty());
+            QVERIFY(!state.skipping);
+        }
+    }
+
     void partialFrameDroppedAfterOneSecond()
     {
         FrameAssembler assembler;

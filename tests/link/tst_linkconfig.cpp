@@ -7,6 +7,7 @@
 #include "devicetest.h"
 #include "testsupport.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -204,8 +205,11 @@ private slots:
         QVERIFY(boxes.waitForBoxes(3));
         QCOMPARE(boxes.seen().at(0).text,
                  QStringLiteral("7bit Parity None olarak devam etmek istiyor musunuz ?"));
-        QTest::qWait(300);
-        QCOMPARE(s.device->received(Endpoint::ConfigService), Frames{ReadAll});
+        // A read after the refused write: had the write gone out, it would
+        // stand between the two reads.
+        s.tool.page.click(Setting::ReadButton);
+        QTRY_COMPARE(s.device->received(Endpoint::ConfigService).size(), 2);
+        QCOMPARE(s.device->received(Endpoint::ConfigService), (Frames{ReadAll, ReadAll}));
         QCOMPARE(s.device->portRecord(Endpoint::ConfigService), FactoryEthernetRecord);
     }
 
@@ -231,10 +235,14 @@ private slots:
         QCOMPARE(shownNetworkWindow().entry(NetworkWindow::Gateway)->text(), QStringLiteral("192.168.1.1"));
         QVERIFY(!shownNetworkWindow().dhcp()->isChecked());
 
-        // A second request while it is open changes nothing.
+        // A second request while it is open changes nothing: the window's
+        // own Read is the next frame the device gets.
         s.tool.page.click(Setting::StaticIpButton);
-        QTest::qWait(200);
-        QCOMPARE(s.device->received(Endpoint::Usb), (Frames{ReadAll, ReadNetwork}));
+        shownNetworkWindow().entry(NetworkWindow::Address)->clear();
+        QTest::mouseClick(shownNetworkWindow().readButton(), Qt::LeftButton);
+        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(), QStringLiteral("192.168.1.100"));
+        QCOMPARE(s.device->received(Endpoint::Usb), (Frames{ReadAll, ReadNetwork, ReadNetwork}));
+        QCOMPARE(visibleWindows("StaticIpConfig").size(), 1);
 
         auto *address = shownNetworkWindow().entry(NetworkWindow::Address);
         address->selectAll();
@@ -244,15 +252,15 @@ private slots:
         QTest::keyClicks(gateway, QStringLiteral("10.0.0.1"));
         shownNetworkWindow().clickApply();
         const QByteArray written("1,10,0,0,50,255,255,255,0,10,0,0,1,8,8,8,8,8,8,4,4");
-        QTRY_COMPARE(s.device->received(Endpoint::Usb).value(2), "AT+WRITE_NETWORKCFG=" + written + "\r\n");
+        QTRY_COMPARE(s.device->received(Endpoint::Usb).value(3), "AT+WRITE_NETWORKCFG=" + written + "\r\n");
         QVERIFY(s.tool.waitForStatus(QStringLiteral("Successfully written")));
         QCOMPARE(s.device->networkRecord(), "00:1E:C0:4A:7B:21," + written);
         QTRY_VERIFY(!networkWindow());
 
         // Opened again, it reads again and shows what was written.
         s.tool.page.click(Setting::StaticIpButton);
-        QTRY_COMPARE(s.device->received(Endpoint::Usb).size(), 4);
-        QCOMPARE(s.device->received(Endpoint::Usb).value(3), ReadNetwork);
+        QTRY_COMPARE(s.device->received(Endpoint::Usb).size(), 5);
+        QCOMPARE(s.device->received(Endpoint::Usb).value(4), ReadNetwork);
         QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(), QStringLiteral("10.0.0.50"));
         networkWindow()->close();
         QTRY_VERIFY(!networkWindow());
@@ -277,6 +285,78 @@ private slots:
         networkWindow()->close();
         QTRY_VERIFY(!networkWindow());
         QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    void networkWindowAfterItsRoute_data()
+    {
+        QTest::addColumn<bool>("lost");
+        QTest::newRow("USB closed by the user") << false;
+        QTest::newRow("USB lost") << true;
+    }
+
+    // A network window opened over USB only shows the record once USB has
+    // gone down, and stays so when the configuration service comes up: an
+    // Apply there would change the address of the connection in use. Its
+    // Read still works on the new route; the page's button opens a fresh
+    // window only once this one is closed.
+    void networkWindowAfterItsRoute()
+    {
+        QFETCH(bool, lost);
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::USB, {}, Record::Factory);
+        QVERIFY(s.ready);
+        auto service = startDevice({}, Record::Factory);
+        QVERIFY(service);
+        s.tool.page.click(Setting::StaticIpButton);
+        QTRY_VERIFY(networkWindow());
+        QTRY_COMPARE(shownNetworkWindow().entry(NetworkWindow::Address)->text(), QStringLiteral("192.168.1.100"));
+        auto *apply = shownNetworkWindow().applyButton();
+        const QList<NetworkWindow::Entry> addresses = NetworkWindow::addressEntries();
+        QVERIFY(apply->isEnabled());
+        for (const NetworkWindow::Entry entry : addresses)
+            QVERIFY2(!shownNetworkWindow().entry(entry)->isReadOnly(), qPrintable(NetworkWindow::nameOf(entry)));
+
+        if (lost) {
+            boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
+            s.device->stop();
+            QVERIFY(boxes.waitForBoxes(1));
+        } else {
+            s.tool.disconnect();
+        }
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Disconnected from USB")));
+        QVERIFY(!apply->isEnabled());
+        QVERIFY(apply->toolTip().contains(QStringLiteral("USB")));
+        QVERIFY(!shownNetworkWindow().dhcp()->isEnabled());
+        for (const NetworkWindow::Entry entry : addresses)
+            QVERIFY2(shownNetworkWindow().entry(entry)->isReadOnly(), qPrintable(NetworkWindow::nameOf(entry)));
+
+        s.tool.connectTo(CommSettings::TCP, *service);
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("Tcp Connected")));
+        QVERIFY(networkWindow());
+        QVERIFY(!apply->isEnabled());
+        QVERIFY(shownNetworkWindow().entry(NetworkWindow::Address)->isReadOnly());
+        QTest::mouseClick(apply, Qt::LeftButton);
+        QTest::keyClick(apply, Qt::Key_Space);
+        s.tool.page.click(Setting::StaticIpButton);
+        QCOMPARE(visibleWindows("StaticIpConfig").size(), 1);
+        // The window's Read goes out on the new route; nothing else did.
+        QTest::mouseClick(shownNetworkWindow().readButton(), Qt::LeftButton);
+        QTRY_COMPARE(service->received(Endpoint::ConfigService).size(), 2);
+        QCOMPARE(service->received(Endpoint::ConfigService), (Frames{ReadAll, ReadNetwork}));
+        QVERIFY(!apply->isEnabled());
+
+        // Closed, the page's button opens a window of the new route's kind.
+        networkWindow()->close();
+        QTRY_VERIFY(!networkWindow());
+        s.tool.page.click(Setting::StaticIpButton);
+        QTRY_VERIFY(networkWindow());
+        QTRY_COMPARE(service->received(Endpoint::ConfigService).size(), 3);
+        QVERIFY(shownNetworkWindow().entry(NetworkWindow::Address)->isReadOnly());
+        QVERIFY(!shownNetworkWindow().applyButton()->isEnabled());
+        networkWindow()->close();
+        QTRY_VERIFY(!networkWindow());
+        QCOMPARE(boxes.seen().size(), lost ? 1 : 0);
+        QCOMPARE(boxes.unexpected().size(), 0);
     }
 };
 

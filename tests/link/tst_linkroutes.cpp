@@ -114,10 +114,15 @@ private slots:
         QCOMPARE(headerSheet(tool, Panel::UsbHeader), QStringLiteral("background-color:red"));
         QVERIFY(tool.panel.entry(Panel::EthernetAddress)->isEnabled());
 
-        // The port is closed: what the device sends now reaches nobody.
+        // The port is closed: what the device sends now reaches nobody, not
+        // even the port opened again, whose first answer is the record.
         device->sendRaw(Endpoint::Usb, "+PING\r\n");
-        QTest::qWait(200);
+        tool.statusLog.clear();
+        tool.connectTo(CommSettings::USB, *device);
+        QVERIFY(tool.waitForStatus(QStringLiteral("Connected %1").arg(portName)));
+        QTRY_COMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, ReadAll}));
         QVERIFY(!tool.sawStatus(QStringLiteral("Ping -> OK")));
+        QCOMPARE(tool.errorTexts(), QStringList());
         QCOMPARE(boxes.seen().size(), 0);
     }
 
@@ -199,35 +204,6 @@ private slots:
         QCOMPARE(boxes.seen().size(), 0);
     }
 
-    // A device whose data port is taken accepts and closes at once: the route
-    // comes up, goes down without a warning, sends nothing, and eight seconds
-    // on the status bar says the server may be busy. No silence warning
-    // follows, since the route has ended.
-    void dataPortClosedByDevice()
-    {
-        TestSupport::MessageBoxAnswerer boxes;
-        devsim::Faults faults;
-        faults.closeOnAccept = true;
-        auto device = startDevice(faults, Record::Factory);
-        QVERIFY(device);
-        Tool tool(eGsmModem);
-        QElapsedTimer sinceConnect;
-        tool.connectDataPort(CommSettings::TCP232, device->port232());
-        sinceConnect.start();
-
-        QVERIFY(tool.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
-        QVERIFY(tool.sawStatus(QStringLiteral("Tcp 232 Port Connected")));
-        QVERIFY(tool.commandsEnabled(false, false, false));
-        QVERIFY(tool.panel.button(Panel::Button232)->isEnabled());
-
-        QVERIFY(tool.waitForStatus(QStringLiteral("Server can have connection Check server"), 10000));
-        QVERIFY2(sinceConnect.elapsed() >= CoarseEight, qPrintable(QString::number(sinceConnect.elapsed())));
-        QVERIFY(!tool.sawStatus(QStringLiteral("Connected Succesfully")));
-        QTest::qWait(int(qMax<qint64>(0, 10500 - sinceConnect.elapsed())));
-        QVERIFY(device->received(Endpoint::Rs232).isEmpty());
-        QCOMPARE(boxes.seen().size(), 0);
-    }
-
     void oneRouteAtATime()
     {
         TestSupport::MessageBoxAnswerer boxes;
@@ -242,13 +218,16 @@ private slots:
         tool.window.OpenTcp485Communication(Loopback, device->port485());
         tool.window.OpenTcpCommunication(Loopback, device->configPort());
         tool.window.openSerialPort(device->usbPath());
-        QTest::qWait(300);
+        // A round trip on the route in use: the refused routes would have
+        // reached the device by the time its answer is back.
+        tool.trigger(Command::Ping);
+        QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK")));
         QCOMPARE(device->connectionCount(Endpoint::Rs232), 0);
         QCOMPARE(device->connectionCount(Endpoint::Rs485), 0);
         QCOMPARE(device->connectionCount(Endpoint::ConfigService), 1);
-        QCOMPARE(device->received(Endpoint::ConfigService), Frames{ReadAll});
+        QCOMPARE(device->received(Endpoint::ConfigService), (Frames{ReadAll, "AT+PING\r\n"}));
         QVERIFY(device->received(Endpoint::Usb).isEmpty());
-        QCOMPARE(tool.statusLog, logBefore);
+        QCOMPARE(tool.statusLog, logBefore + QStringList{"Ping -> OK"});
         QCOMPARE(headerSheet(tool, Panel::EthernetHeader), QStringLiteral("background-color:green"));
         QCOMPARE(boxes.seen().size(), 0);
     }
@@ -275,14 +254,14 @@ private slots:
         Frames expected{ReadAll, ReadInfo};
         QCOMPARE(device->received(endpoint), expected);
 
-        tool.window.Ping_Triggered(); // the slot itself: the action is disabled over USB
+        // The slot itself: the action is disabled over USB. What went out
+        // over USB shows with the restart request below.
+        tool.window.Ping_Triggered();
         if (route != CommSettings::USB) {
             expected << "AT+PING\r\n";
             QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK")));
-        } else {
-            QTest::qWait(200);
+            QCOMPARE(device->received(endpoint), expected);
         }
-        QCOMPARE(device->received(endpoint), expected);
 
         tool.action(Command::Restart)->trigger();
         expected << "AT+RESTART\r\n";
@@ -323,9 +302,16 @@ private slots:
 
         tool.action(Command::Restart)->trigger();
         QVERIFY(tool.waitForStatus(QStringLiteral("Device Restarted!")));
-        QTest::qWait(200);
-        QCOMPARE(device.received, (Frames{ReadAll, "AT+RESTART\r\n"}));
-        QCOMPARE(!device.hasConnection(), closed);
+        if (closed) {
+            QTRY_VERIFY(!device.hasConnection());
+        } else {
+            // The connection still carries requests.
+            device.replies.insert("AT+PING\r\n", "+PING\r\n");
+            tool.trigger(Command::Ping);
+            QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK")));
+            QVERIFY(device.hasConnection());
+        }
+        QCOMPARE(device.received.mid(0, 2), (Frames{ReadAll, "AT+RESTART\r\n"}));
         QCOMPARE(tool.sawStatus(QStringLiteral("Disconnected from TCP")), closed);
         QCOMPARE(tool.commandsEnabled(false, false, false), closed);
         QCOMPARE(boxes.seen().size(), 0);
@@ -384,6 +370,111 @@ private slots:
         QCOMPARE(tool.statusLog, (QStringList{"Cannot write via TCP", "Tcp 232 Port Closed"}));
         tool.panel.click(Panel::Abort485);
         QCOMPARE(tool.statusLog.mid(2), (QStringList{"Cannot write via TCP", "Tcp 485 Port Closed"}));
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    void restartAcknowledgementWithMoreReplies_data()
+    {
+        QTest::addColumn<CommSettings::eRoute_t>("route");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("configuration service") << CommSettings::TCP << true;
+        QTest::newRow("RS-485 data port") << CommSettings::TCP485 << false;
+    }
+
+    // Replies that come in the same read as a restart acknowledgement: on
+    // the configuration service the acknowledgement closes the connection
+    // and they go with it; on a data port, which stays open, each is
+    // handled.
+    void restartAcknowledgementWithMoreReplies()
+    {
+        QFETCH(CommSettings::eRoute_t, route);
+        QFETCH(bool, closed);
+
+        TestSupport::MessageBoxAnswerer boxes;
+        ScriptedPeer device;
+        device.replies.insert(ReadAll, "+OK\r\n");
+        device.replies.insert("AT+RESTART\r\n", "+RESTART\r\n+PING\r\n+232CLOSE\r\n");
+        Tool tool(modelFor(route));
+        tool.connectRoute(route, device.port());
+        QTRY_VERIFY(tool.commandsEnabled(true, true, true));
+        QTRY_COMPARE(device.received, Frames{ReadAll});
+
+        tool.trigger(Command::Restart);
+        QVERIFY(tool.waitForStatus(QStringLiteral("Device Restarted!")));
+        if (closed) {
+            QTRY_VERIFY(!device.hasConnection());
+            QVERIFY(tool.sawStatus(QStringLiteral("Disconnected from TCP")));
+            QVERIFY(!tool.sawStatus(QStringLiteral("Ping -> OK")));
+            QVERIFY(!tool.sawStatus(QStringLiteral("232 Closed")));
+            QVERIFY(tool.isIdle());
+        } else {
+            QVERIFY(tool.waitForStatus(QStringLiteral("232 Closed")));
+            QVERIFY(tool.sawStatus(QStringLiteral("Ping -> OK")));
+            QVERIFY(tool.routeUp());
+        }
+        QCOMPARE(tool.errorTexts(), QStringList());
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // USB opened again while it waits for its first answer: the port is
+    // closed and opened anew, each open asks for the record once, and the
+    // route comes up once, on the answer to the last request.
+    void usbReopenedWhileWaiting()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        devsim::Faults silent;
+        silent.silentAfter = 0;
+        auto device = startDevice(silent, Record::Factory);
+        QVERIFY(device);
+        Tool tool(eEthernetModem);
+        const QString connected = QStringLiteral("Connected %1").arg(device->usbPath().mid(5));
+
+        tool.connectTo(CommSettings::USB, *device);
+        QTRY_COMPARE(device->received(Endpoint::Usb), Frames{ReadAll});
+        QVERIFY(!tool.routeUp());
+        tool.panel.click(Panel::UsbButton); // the panel asks again: not connected yet
+        tool.connectTo(CommSettings::USB, *device);
+        QTRY_COMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, ReadAll}));
+        QVERIFY(!tool.sawStatus(connected));
+
+        device->setFaults({});
+        tool.connectTo(CommSettings::USB, *device);
+        QVERIFY(tool.waitForStatus(connected));
+        QVERIFY(tool.waitForRecord(Record::Factory));
+        QCOMPARE(device->received(Endpoint::Usb), (Frames{ReadAll, ReadAll, ReadAll}));
+        QCOMPARE(tool.statusCount(connected), 1);
+        QVERIFY(tool.routeUp());
+        QCOMPARE(tool.errorTexts(), QStringList());
+        QCOMPARE(boxes.seen().size(), 0);
+    }
+
+    // ETHERNET pressed again while the tool waits for the device's first
+    // answer: the connection in hand is kept and asked again, and the one
+    // answer that comes brings the route up once.
+    void ethernetPressedAgainWhileConnecting()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        ScriptedPeer device; // answers nothing yet
+        Tool tool(eEthernetModem);
+        tool.connectEthernet(device.port());
+        QVERIFY(device.waitForConnection());
+        QTRY_COMPARE(device.received, Frames{ReadAll});
+        QVERIFY(!tool.routeUp());
+
+        tool.panel.click(Panel::EthernetButton);
+        QTRY_COMPARE(device.received, (Frames{ReadAll, ReadAll}));
+        QVERIFY(device.hasConnection());
+        QVERIFY(!tool.routeUp());
+
+        device.replies.insert("AT+PING\r\n", "+PING\r\n");
+        device.replies.insert(ReadAll, "+OK\r\n");
+        tool.panel.click(Panel::EthernetButton);
+        QVERIFY(tool.waitForStatus(QStringLiteral("Tcp Connected")));
+        QCOMPARE(tool.statusCount(QStringLiteral("Tcp Connected")), 1);
+        QVERIFY(tool.routeUp());
+        tool.trigger(Command::Ping);
+        QVERIFY(tool.waitForStatus(QStringLiteral("Ping -> OK")));
+        QCOMPARE(device.received, (Frames{ReadAll, ReadAll, ReadAll, "AT+PING\r\n"}));
         QCOMPARE(boxes.seen().size(), 0);
     }
 };

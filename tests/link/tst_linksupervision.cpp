@@ -1,6 +1,6 @@
-// How the main window's device link fails: refused connections, devices that
-// never answer (the ten-second supervision of every route), a request without
-// a route, serial-port failures, and the names of the platform's errors.
+// How the main window's device link fails: refused connections, a request
+// without a route, serial-port failures, and the names of the platform's
+// errors. Devices that never answer are in tst_faulttiming.
 
 #include "devicetest.h"
 #include "testsupport.h"
@@ -40,11 +40,20 @@ private slots:
         if (warned)
             boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
         Tool tool(modelFor(route));
+
+        // The moment the text is shown and the moment it goes, as the status
+        // bar reports them: a slow test loop cannot shorten what it measures.
+        QElapsedTimer shown;
+        qint64 shownFor = -1;
+        connect(tool.statusBar, &QStatusBar::messageChanged, this, [&](const QString &text) {
+            if (text == QLatin1String("ConnectionRefusedError"))
+                shown.start();
+            else if (shown.isValid() && shownFor < 0)
+                shownFor = shown.elapsed();
+        });
         tool.connectRoute(route, closedPort());
 
         QVERIFY(tool.waitForStatus(QStringLiteral("ConnectionRefusedError")));
-        QElapsedTimer shown;
-        shown.start();
         if (warned) {
             QVERIFY(boxes.waitForBoxes(1));
             QCOMPARE(boxes.seen().first().text,
@@ -55,75 +64,13 @@ private slots:
             QCOMPARE(tool.panel.control(Panel::DataHeader)->styleSheet(),
                      QStringLiteral("background-color:red"));
         }
-        QTest::qWait(qMax(0, 2000 - int(shown.elapsed())));
-        QCOMPARE(tool.status(), QStringLiteral("ConnectionRefusedError"));
-        QTRY_COMPARE_WITH_TIMEOUT(tool.status(), QString(), 2500);
+        // Shown for its three seconds (a coarse timer may end it 5 % early),
+        // then cleared, not replaced.
+        QTRY_VERIFY_WITH_TIMEOUT(shownFor >= 0, 8000);
+        QVERIFY2(shownFor >= 2850, qPrintable(QString::number(shownFor)));
+        QCOMPARE(tool.status(), QString());
         QCOMPARE(boxes.seen().size(), warned ? 1 : 0);
         QVERIFY(tool.isIdle());
-    }
-
-    // Devices that never answer, supervised side by side: the configuration
-    // service is dropped, USB is closed, and a data port stays up with one
-    // warning. A USB port that failed and was closed meanwhile is not
-    // supervised any more.
-    void silentDevices()
-    {
-        TestSupport::MessageBoxAnswerer boxes;
-        boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
-        boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
-        ScriptedPeer service;
-        devsim::Faults silent;
-        silent.silentAfter = 0;
-        auto usbDevice = startDevice(silent);
-        auto failingUsbDevice = startDevice(silent);
-        auto gsmDevice = startDevice(silent);
-        QVERIFY(usbDevice && failingUsbDevice && gsmDevice);
-        Tool ethernet(eEthernetModem);
-        Tool usb(eEthernetModem);
-        Tool failingUsb(eEthernetModem);
-        Tool gsm(eGsmModem);
-
-        QElapsedTimer clock;
-        clock.start();
-        ethernet.connectEthernet(service.port());
-        usb.window.openSerialPort(usbDevice->usbPath());
-        failingUsb.window.openSerialPort(failingUsbDevice->usbPath());
-        gsm.connectDataPort(CommSettings::TCP232, gsmDevice->port232());
-        QTRY_COMPARE(service.received, Frames{ReadAll});
-        QCOMPARE(usbDevice->received(Endpoint::Usb), Frames{ReadAll});
-        QCOMPARE(failingUsbDevice->received(Endpoint::Usb), Frames{ReadAll});
-        QTRY_COMPARE(gsmDevice->received(Endpoint::Rs232), Frames{ReadAll});
-        QVERIFY(service.hasConnection());
-        failingUsbDevice->stop();
-        QVERIFY(boxes.waitForBoxes(1));
-        QVERIFY(failingUsb.sawStatus(QStringLiteral("Disconnected from USB")));
-
-        QVERIFY(boxes.waitForBoxes(2, 12000));
-        QVERIFY2(clock.elapsed() >= 9500, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(boxes.seen().at(1).text, QStringLiteral("Cihazdan veri alınamadı !"));
-        QTRY_VERIFY(!service.hasConnection());
-        QTRY_VERIFY(usb.sawStatus(QStringLiteral("Cannot connect over USB")));
-        QTest::qWait(500);
-        QCOMPARE(boxes.seen().size(), 2);
-        QVERIFY(!failingUsb.sawStatus(QStringLiteral("Cannot connect over USB")));
-
-        // The configuration service was aborted; the route never came up.
-        QVERIFY(!service.hasConnection());
-        QVERIFY(ethernet.sawStatus(QStringLiteral("Disconnected from TCP")));
-        QVERIFY(!ethernet.sawStatus(QStringLiteral("Tcp Connected")));
-        QVERIFY(ethernet.isIdle());
-
-        // USB was closed: what the device sends now reaches nobody.
-        usbDevice->sendRaw(Endpoint::Usb, "+OK\r\n");
-        QTest::qWait(200);
-        QVERIFY(!usb.sawStatus(QStringLiteral("Successfully written")));
-        QVERIFY(usb.commandsEnabled(false, false, false));
-        QVERIFY(!usb.pageEnabled());
-
-        // The data port stayed up all along.
-        QVERIFY(gsm.sawStatus(QStringLiteral("Connected Succesfully")));
-        QCOMPARE(gsmDevice->connectionCount(Endpoint::Rs232), 1);
-        QVERIFY(gsm.commandsEnabled(true, true, true));
     }
 
     // A request while no route is up goes nowhere, and the user is told to

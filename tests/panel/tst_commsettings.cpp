@@ -403,7 +403,7 @@ private slots:
             QTest::mouseClick(usb, Qt::LeftButton);
             QCOMPARE(log.emitted(), QStringList{"ConnectComPort"});
             QVERIFY(log.arguments("ConnectComPort").value(0).value<QSerialPortInfo>().portName().isEmpty());
-            return;
+            QSKIP("This machine has no serial port: a request for a listed port was not checked");
         }
         for (int i = 0; i < machinePorts.size(); ++i) {
             const QSerialPortInfo &port = machinePorts.at(i);

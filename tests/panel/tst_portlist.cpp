@@ -294,6 +294,33 @@ private slots:
                                   WatchWaitMs);
         QCOMPARE(list->currentText(), ptyItem);
     }
+
+    // The watch looks only while the panel can be seen: a hidden (minimised
+    // or closed) main window lists no ports, and shown again it catches up
+    // with what changed meanwhile.
+    void watchStopsWhileHidden()
+    {
+        TelvorConfigurator window(nullptr, 1);
+        CommSettings *panel = window.findChild<CommSettings *>();
+        QVERIFY(panel);
+        FakePorts ports{{QStringLiteral("ttyS0")}};
+        panel->SetPortSource(ports.source());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QComboBox *list = panel->findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
+        QTRY_VERIFY_WITH_TIMEOUT(ports.listings >= 2, WatchWaitMs);
+
+        window.hide();
+        const int listingsWhenHidden = ports.listings;
+        ports.names << QStringLiteral("ttyACM0");
+        QTest::qWait(WatchWaitMs);
+        QCOMPARE(ports.listings, listingsWhenHidden);
+        QCOMPARE(items(list), QStringList{item("ttyS0")});
+
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
+    }
 };
 
 TELVOR_TEST_MAIN(TestPortList)

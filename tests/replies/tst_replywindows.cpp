@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -254,6 +255,8 @@ private slots:
     {
         RewriteEverything rewriter;
         QVERIFY(QCoreApplication::installTranslator(&rewriter));
+        // Removed however the test ends: later tests read the texts as built.
+        const auto removeTranslator = qScopeGuard([&rewriter] { QCoreApplication::removeTranslator(&rewriter); });
         StaticIpConfig window(CommSettings::TCP232);
         QCOMPARE(NetworkWindow(window).caption(NetworkWindow::Address)->text(),
                  QStringLiteral("<translated>"));
@@ -263,7 +266,6 @@ private slots:
 
         QSignalSpy sent(&window, &StaticIpConfig::WriteData);
         NetworkWindow(window).applyButton()->click();
-        QCoreApplication::removeTranslator(&rewriter);
         QCOMPARE(sent.count(), 1);
         QCOMPARE(sent.at(0).at(0).toByteArray(),
                  QByteArray("AT+WRITE_NETWORKCFG=1,10,0,0,200,255,0,0,0,10,0,0,1,1,1,1,1,9,9,9,9\r\n"));

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QtTest>
 
 using namespace DeviceTest;
@@ -251,7 +252,10 @@ private slots:
             QTRY_COMPARE(s.tool.page.index(Setting::Baud, Port::Rs485), 8);
             QCOMPARE(s.tool.page.index(Setting::Baud, Port::Rs232), 4);
             QVERIFY(s.tool.page.infoResponse()->isChecked());
-            QTest::qWait(100);
+            // Replies are handled in order: once a later one is shown, any
+            // text about the record would have been shown before it.
+            s.device->sendRaw(s.endpoint, "+PING\r\n");
+            QVERIFY(s.tool.waitForStatus(QStringLiteral("Ping -> OK")));
             QVERIFY(s.tool.statusLog.filter(QStringLiteral("READALL")).isEmpty());
         } else {
             QVERIFY(s.tool.waitForStatus(text));
@@ -389,6 +393,51 @@ private slots:
         QCOMPARE(s.device->received(s.endpoint), (Frames{ReadAll, written, written, written}));
         QCOMPARE(boxes.seen().size(), 3);
         QVERIFY(boxes.unexpected().isEmpty());
+    }
+
+    // A GSM port record whose every number lies just past its field's range.
+    // The fields the protocol gives a valid range (the choices, the TCP port,
+    // the silent intervals, INFO RESPONSE) are skipped and named with their
+    // keyword and value, in record order; the fields shown in spin boxes
+    // (time-outs, the GSM-only retry count and intervals) have no range of
+    // their own and are limited by their boxes.
+    void outOfRangeGsmRecord()
+    {
+        static const char *const GsmKeywords[] = {
+            "485EN", "485PORT", "485MOD", "485DATAB", "485PARB", "485STPB", "485BAUD", "485WAITCHR",
+            "485WAITMS", "485TMOUT", "485ETHTMOUT", "485RETRYCNT", "485INTTMOUT", "485PINGTMOUT",
+            "232EN", "232PORT", "232MOD", "232DATAB", "232PARB", "232STPB", "232BAUD", "232WAITCHR",
+            "232WAITMS", "232TMOUT", "232ETHTMOUT", "232RETRYCNT", "232INTTMOUT", "232PINGTMOUT",
+            "APN", "INFORESPONSE"};
+        qRegisterMetaType<devsim::Endpoint>();
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::TCP485, {}, Record::Factory);
+        QVERIFY(s.ready);
+        devsim::Faults faults;
+        faults.outOfRangeValues = true;
+        s.device->setFaults(faults);
+        QSignalSpy replies(s.device.get(), &devsim::DeviceSimulator::replySent);
+        s.tool.statusLog.clear();
+
+        s.tool.page.click(Setting::ReadButton);
+        QTRY_VERIFY(!s.tool.statusLog.filter(QStringLiteral("Out-of-range")).isEmpty());
+        QCOMPARE(replies.size(), 1);
+        QByteArray frame = replies.at(0).at(1).toByteArray();
+        QVERIFY(frame.startsWith("+READALL=") && frame.endsWith("\r\n"));
+        const QList<QByteArray> values = frame.mid(9, frame.size() - 11).split(',');
+        QCOMPARE(values.size(), 30);
+        QStringList skipped;
+        for (const int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 14, 15, 16, 17, 18, 19, 20, 21, 22, 29})
+            skipped << QLatin1String(GsmKeywords[i]) + QLatin1Char('=') + QString::fromLatin1(values.at(i));
+        QCOMPARE(s.tool.statusLog.filter(QStringLiteral("Out-of-range")),
+                 QStringList{QStringLiteral("Out-of-range values skipped in READALL reply: ") +
+                             skipped.join(QStringLiteral(", "))});
+        // The retry counts past 5 show 5, the boxes' maximum.
+        QCOMPARE(values.at(11), QByteArray("6"));
+        QCOMPARE(s.tool.page.value(Setting::RetryCount, Port::Rs485), 5);
+        QCOMPARE(s.tool.page.value(Setting::RetryCount, Port::Rs232), 5);
+        QCOMPARE(s.tool.errorTexts(), QStringList());
+        QVERIFY(boxes.seen().isEmpty());
     }
 };
 

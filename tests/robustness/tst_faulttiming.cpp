@@ -38,18 +38,22 @@ private slots:
     // configuration service is dropped without a text of its own, USB is
     // closed with "Cannot connect over USB", and each data port stays up
     // with one warning box. Nothing but the first request was sent, and once
-    // the device answers again every route works.
+    // the device answers again every route works. A USB port that failed and
+    // was closed meanwhile is not supervised any more.
     void silenceAfterConnect()
     {
         TestSupport::MessageBoxAnswerer boxes;
+        boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
         boxes.expect(QMessageBox::Ok, QStringLiteral("Uyarı !"));
         devsim::Faults silent;
         silent.silentAfter = 0;
         auto device = startDevice(silent);
-        QVERIFY(device);
+        auto failingUsbDevice = startDevice(silent);
+        QVERIFY(device && failingUsbDevice);
         Tool service(CommSettings::TCP);
         Tool usb(CommSettings::USB);
+        Tool failingUsb(CommSettings::USB);
         Tool rs232(CommSettings::TCP232);
         Tool rs485(CommSettings::TCP485);
 
@@ -57,23 +61,33 @@ private slots:
         clock.start();
         for (Tool *tool : {&service, &usb, &rs232, &rs485})
             tool->connectTo(*device);
+        failingUsb.connectTo(*failingUsbDevice);
+        QTRY_COMPARE(failingUsbDevice->received(Endpoint::Usb), Frames{ReadAll});
+        failingUsbDevice->stop();
+        QVERIFY(boxes.waitForBoxes(1));
+        QCOMPARE(boxes.seen().first().title, QStringLiteral("Critical Error"));
+        QVERIFY(failingUsb.waitForStatus(QStringLiteral("Disconnected from USB")));
 
-        QVERIFY(boxes.waitForBoxes(2, 13000));
+        QVERIFY(boxes.waitForBoxes(3, 13000));
         QVERIFY2(clock.elapsed() >= 9500, qPrintable(QString::number(clock.elapsed())));
-        for (const TestSupport::SeenBox &box : boxes.seen())
+        for (const TestSupport::SeenBox &box : boxes.seen().mid(1))
             QCOMPARE(box.text, QStringLiteral("Cihazdan veri alınamadı !"));
         QVERIFY(service.waitForStatus(QStringLiteral("Disconnected from TCP")));
         QVERIFY(usb.waitForStatus(QStringLiteral("Cannot connect over USB")));
-        QTest::qWait(300);
-        QCOMPARE(boxes.seen().size(), 2);
+        // The failed port's own supervision would end at the same time as
+        // the other USB port's: it has not.
+        QVERIFY(!failingUsb.sawStatus(QStringLiteral("Cannot connect over USB")));
 
         QVERIFY(!service.sawRouteUp());
-        QVERIFY(!service.routeUp() && !service.pageEnabled());
+        QVERIFY(service.isIdle());
         QVERIFY(!usb.sawRouteUp());
         QVERIFY(!usb.routeUp() && !usb.pageEnabled());
+        QVERIFY(usb.commandsEnabled(false, false, false));
         for (Tool *tool : {&rs232, &rs485}) {
             QVERIFY(tool->routeUp());
+            QVERIFY(tool->commandsEnabled(true, true, true));
             QVERIFY(tool->statusLog.contains(QStringLiteral("Connected Succesfully")));
+            QCOMPARE(device->connectionCount(endpointFor(tool->route)), 1);
         }
         for (Tool *tool : {&service, &usb, &rs232, &rs485}) {
             QCOMPARE(device->received(endpointFor(tool->route)), Frames{ReadAll});
@@ -90,7 +104,9 @@ private slots:
             QVERIFY(tool->routeUp());
             QCOMPARE(device->received(endpointFor(tool->route)), (Frames{ReadAll, ReadAll}));
         }
-        QCOMPARE(boxes.seen().size(), 2);
+        // No further warning came while the routes worked again.
+        QCOMPARE(boxes.seen().size(), 3);
+        QVERIFY(!failingUsb.sawStatus(QStringLiteral("Cannot connect over USB")));
     }
 
     void silenceInTheMiddleOfAReply_data() { addRouteRows(); }
@@ -248,34 +264,62 @@ private slots:
     }
 
     // Both data ports closed by the device right after it accepted them: the
-    // connection ends before the record is asked for, and eight seconds after
-    // the connect the user reads that the server may be taken.
+    // route comes up, goes down without a warning and before the record is
+    // asked for, and eight seconds after the connect the user reads that the
+    // server may be taken. No silence warning follows, since the route has
+    // ended. A data port the user closes within those eight seconds is no
+    // full server: nothing is reported for it, whether the user pressed its
+    // button while it was up or its Abort once the device had closed it.
     void dataPortsClosedOnAccept()
     {
         TestSupport::MessageBoxAnswerer boxes;
         devsim::Faults closing;
         closing.closeOnAccept = true;
         auto device = startDevice(closing);
-        QVERIFY(device);
+        auto open = startDevice();
+        QVERIFY(device && open);
         Tool rs232(CommSettings::TCP232);
         Tool rs485(CommSettings::TCP485);
+        Tool closedByUser(CommSettings::TCP232);
+        Tool aborted(CommSettings::TCP232);
+        const QString full = QStringLiteral("Server can have connection Check server");
 
         QElapsedTimer clock;
         clock.start();
+        closedByUser.connectTo(*open);
+        aborted.connectTo(*device);
         rs232.connectTo(*device);
         rs485.connectTo(*device);
-        const QString full = QStringLiteral("Server can have connection Check server");
+        QVERIFY(closedByUser.waitForStatus(QStringLiteral("Tcp 232 Port Connected")));
+        closedByUser.disconnect();
+        QVERIFY(closedByUser.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
+        QVERIFY(aborted.waitForStatus(QStringLiteral("Disconnected from TCP 232 Port")));
+        aborted.panel.click(Panel::Abort232);
+        QVERIFY(aborted.sawStatus(QStringLiteral("Tcp 232 Port Closed")));
+
         QVERIFY(rs232.waitForStatus(full, 10000));
         QVERIFY(rs485.waitForStatus(full, 1000));
         QVERIFY2(clock.elapsed() >= 7500, qPrintable(QString::number(clock.elapsed())));
 
+        QVERIFY(rs232.sawStatus(QStringLiteral("Tcp 232 Port Connected")));
         QVERIFY(rs232.statusLog.contains(QStringLiteral("Disconnected from TCP 232 Port")));
         QVERIFY(rs485.statusLog.contains(QStringLiteral("Disconnected from TCP 485 Port")));
+        QVERIFY(rs232.panel.button(Panel::Button232)->isEnabled());
+        // Past the end of the ten-second supervision of the first answer: no
+        // silence warning for the ended routes, no report for those the user
+        // closed.
+        QTest::qWait(int(qMax<qint64>(0, 10500 - clock.elapsed())));
         for (Tool *tool : {&rs232, &rs485}) {
             QVERIFY(!tool->routeUp());
+            QVERIFY(tool->commandsEnabled(false, false, false));
             QVERIFY(!tool->pageEnabled());
             QVERIFY(!tool->statusLog.contains(QStringLiteral("Connected Succesfully")));
+            QCOMPARE(tool->statusCount(full), 1);
             QCOMPARE(device->received(endpointFor(tool->route)), Frames{});
+        }
+        for (Tool *tool : {&closedByUser, &aborted}) {
+            QVERIFY2(!tool->sawStatus(full), qPrintable(tool->statusLog.join(QLatin1String(" | "))));
+            QVERIFY(!tool->sawStatus(QStringLiteral("Connected Succesfully")));
         }
         QVERIFY(boxes.seen().isEmpty());
 
@@ -286,6 +330,31 @@ private slots:
         QVERIFY(rs485.waitForRecord());
         QCOMPARE(device->received(Endpoint::Rs232), Frames{ReadAll});
         QCOMPARE(device->received(Endpoint::Rs485), Frames{ReadAll});
+        QVERIFY(boxes.seen().isEmpty());
+    }
+
+    // A refused write ("+ERR") is an answer: the device's refusal is shown
+    // and the five-second watch for an unanswered write ends with it.
+    void refusedWriteEndsTheWatch()
+    {
+        TestSupport::MessageBoxAnswerer boxes;
+        Session s(CommSettings::TCP);
+        QVERIFY(s.ready);
+        devsim::Faults refusing;
+        refusing.errOnWrite = true;
+        s.device->setFaults(refusing);
+        s.tool.statusLog.clear();
+
+        QElapsedTimer sinceWrite;
+        sinceWrite.start();
+        s.tool.page.click(Setting::ApplyButton);
+        QTRY_COMPARE(s.device->received(s.endpoint).size(), 2);
+        QVERIFY(s.device->received(s.endpoint).last().startsWith("AT+WRITEALL="));
+        QVERIFY(s.tool.waitForStatus(QStringLiteral("TCPDataReceived Error :err_Unknown")));
+        QVERIFY(!s.tool.statusLog.filter(QStringLiteral("Receive_Callback Error : ")).isEmpty());
+        // Past the watch's five seconds.
+        QTest::qWait(int(qMax<qint64>(0, 5600 - sinceWrite.elapsed())));
+        QVERIFY(!s.tool.sawStatus(QStringLiteral("No answer to the write: the device may not have stored it")));
         QVERIFY(boxes.seen().isEmpty());
     }
 };

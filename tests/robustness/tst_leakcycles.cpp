@@ -142,8 +142,6 @@ private slots:
             QTRY_VERIFY(tool.routeUp());
             QTRY_COMPARE(readAllCount(*device, endpoint), round + 1);
             QVERIFY(tool.waitForRecord());
-            // Let the answer reach the page before the route goes.
-            QTest::qWait(50);
             tool.statusLog.clear();
             tool.disconnect();
             QTRY_VERIFY(!tool.routeUp());

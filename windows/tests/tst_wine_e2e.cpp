@@ -45,7 +45,9 @@ private slots:
     }
 
     // The configuration service: the factory record fills the page, a change
-    // is written to the device, and a second window reads it back.
+    // is written to the device, and a second window reads it back, over the
+    // configuration service and over the RS-485 data port: the device keeps
+    // one port record.
     void configurationService()
     {
         TestSupport::MessageBoxAnswerer boxes;
@@ -75,13 +77,31 @@ private slots:
         QVERIFY(reader.waitForBaud(Port::Rs485, 7, Patience));
         reader.panel.click(Panel::EthernetButton);
         QVERIFY(reader.waitForStatus(QStringLiteral("Disconnected from TCP"), Patience));
+
+        Tool dataPortReader(eGsmModem, Patience);
+        dataPortReader.connectTo(CommSettings::TCP485, KnownDevice(m_device));
+        QVERIFY(dataPortReader.waitForStatus(QStringLiteral("Tcp 485 Port Connected"), Patience));
+        QVERIFY(dataPortReader.waitForBaud(Port::Rs485, 7, Patience));
+        dataPortReader.panel.click(Panel::Button485);
+        QVERIFY(dataPortReader.waitForStatus(QStringLiteral("Disconnected from TCP 485 Port"), Patience));
+
+        // The device as it was: the next test case starts from its factory record.
+        Tool restorer(eEthernetModem, Patience);
+        restorer.panel.click(Panel::EthernetButton);
+        QVERIFY(restorer.waitForBaud(Port::Rs485, 7, Patience));
+        restorer.page.comboBox(Setting::Baud, Port::Rs485)->setCurrentIndex(5);
+        boxes.expect(QMessageBox::Yes, QStringLiteral("Dikkat !"));
+        restorer.page.clickApply();
+        QVERIFY(restorer.waitForStatus(QStringLiteral("Successfully written"), Patience));
+        restorer.panel.click(Panel::EthernetButton);
+        QVERIFY(restorer.waitForStatus(QStringLiteral("Disconnected from TCP"), Patience));
         QVERIFY(boxes.unexpected().isEmpty());
-        QCOMPARE(boxes.seen().size(), 1);
+        QCOMPARE(boxes.seen().size(), 2);
     }
 
-    // Each data port (after configurationService, as QtTest runs them in
-    // order): the route comes up, the GSM record fills the page, the device
-    // answers a ping, and the route goes down on the button.
+    // Each data port, on its own: the route comes up, the device's GSM record
+    // (its factory one) fills the page, the device answers a ping, and the
+    // route goes down on the button.
     void dataPort_data()
     {
         QTest::addColumn<CommSettings::eRoute_t>("route");
@@ -104,10 +124,8 @@ private slots:
         tool.connectTo(route, KnownDevice(m_device));
         QVERIFY(tool.waitForStatus(connectedText, Patience));
         QTRY_COMPARE_WITH_TIMEOUT(tool.page.apn()->text(), QStringLiteral("internet"), Patience);
-        // The device keeps one port record: the RS-485 port runs at the
-        // 38400 baud written over the configuration service before, the
-        // RS-232 port still at 9600.
-        QCOMPARE(tool.page.baud(Port::Rs485), 7);
+        // Both ports at the factory's 9600 baud.
+        QCOMPARE(tool.page.baud(Port::Rs485), 5);
         QCOMPARE(tool.page.baud(Port::Rs232), 5);
 
         tool.trigger(Command::Ping);
