@@ -10,6 +10,7 @@
 // scaling they set in TELVOR_EXPECTED_SCALE, which the test checks first.
 // The program sets the same high-DPI attributes as the tool's own start-up.
 
+#include "chooser.h"
 #include "devicechoose.h"
 #include "screenfit.h"
 #include "devinfo.h"
@@ -159,8 +160,7 @@ private slots:
         DeviceChoose chooser;
         chooser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chooser));
-        auto *label = chooser.findChild<QLabel *>(QStringLiteral("label_LoginPic"));
-        QVERIFY(label);
+        QLabel *label = Driver::Chooser(chooser).picture();
         const QPixmap logo = label->pixmap(Qt::ReturnByValue);
         QVERIFY(!logo.isNull());
         // One pixel of the picture for each pixel of the screen: neither

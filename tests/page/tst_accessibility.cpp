@@ -3,9 +3,12 @@
 // are named by their row captions, the icon-only buttons say what they do,
 // and the Tab key moves through the window from top to bottom.
 
+#include "chooser.h"
 #include "commsettings.h"
 #include "devicechoose.h"
 #include "devinfo.h"
+#include "page.h"
+#include "panel.h"
 #include "staticipconfig.h"
 #include "telvorconfigurator.h"
 #include "testsupport.h"
@@ -149,64 +152,81 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        const QList<QPair<QString, QString>> spoken{
-            {"lineEdit_ServerIp", "ETHERNET SERVER IP"},
-            {"lineEdit_ServerPort", "ETHERNET SERVER PORT"},
-            {"lineEdit_TcpServerIp", "TCP SERVER IP"},
-            {"lineEdit_ServerPort485", "PORT 485"},
-            {"lineEdit_ServerPort232", "PORT 232"},
-            {"lineEdit_CurrentIpAddr", "Current IP address"},
-            {"pushButton_TcpConnect", "Connect ETHERNET"},
-            {"pushButton_UsbConnect", "Connect USB"},
-            {"pushButton_RefreshCOM", "Refresh COM ports"},
-            {"comboBox_COMPorts", "COM PORT"},
-            {"pushButton_485Connect", "Connect PORT 485"},
-            {"pushButton_232Connect", "Connect PORT 232"},
-            {"pushButton_Abort485", "Abort PORT 485"},
-            {"pushButton_Abort232", "Abort PORT 232"},
-            {"spinBox_Port_485", "RS485 PORT"},
-            {"spinBox_Port_232", "RS232 PORT"},
-            {"spinBox_EthTimeout_485", "RS485 CONNECT TIMEOUT"},
-            {"spinBox_ModbusTimeout_232", "RS232 MODBUS TIMEOUT"},
-            {"spinBox_SilentInterval_485", "RS485 SILENT INTERVAL"},
-            {"spinBox_RetryCount_232", "RS232 RETRY COUNT"},
-            {"spinBox_IntervalTime_485", "RS485 CMD INTERVAL TIME"},
-            {"spinBox_232_Ping_Interval", "RS232 PING INTERVAL TIME"},
-            {"spinBox_485_Ping_Interval", "RS485 PING INTERVAL TIME"},
-            {"lineEdit_APN", "APN"},
-            {"checkBox_InfoResponse", "INFO RESPONSE"},
+        using Driver::Port;
+        using Driver::Setting;
+        using Driver::Panel;
+        const Panel panel(window);
+        const Driver::Page page(window);
+        struct Spoken
+        {
+            QString name; // the control's name in a failure message
+            QWidget *control;
+            QString spoken;
         };
-        for (const auto &expected : spoken) {
-            QWidget *control = window.findChild<QWidget *>(expected.first);
-            QVERIFY2(control, qPrintable(expected.first));
-            QCOMPARE(spokenName(control), expected.second);
+        const auto inPanel = [&panel](Panel::Control control, const char *spoken) {
+            return Spoken{Panel::nameOf(control), panel.control(control), QString::fromUtf8(spoken)};
+        };
+        const auto onPage = [&page](Setting setting, Port port, const char *spoken) {
+            return Spoken{Driver::Page::nameOf(setting, port), page.control(setting, port), QString::fromUtf8(spoken)};
+        };
+        const QList<Spoken> spoken{
+            inPanel(Panel::EthernetAddress, "ETHERNET SERVER IP"),
+            inPanel(Panel::EthernetPort, "ETHERNET SERVER PORT"),
+            inPanel(Panel::DataAddress, "TCP SERVER IP"),
+            inPanel(Panel::Port485, "PORT 485"),
+            inPanel(Panel::Port232, "PORT 232"),
+            inPanel(Panel::CurrentAddress, "Current IP address"),
+            inPanel(Panel::EthernetButton, "Connect ETHERNET"),
+            inPanel(Panel::UsbButton, "Connect USB"),
+            inPanel(Panel::RefreshPortsButton, "Refresh COM ports"),
+            inPanel(Panel::ComPorts, "COM PORT"),
+            inPanel(Panel::Button485, "Connect PORT 485"),
+            inPanel(Panel::Button232, "Connect PORT 232"),
+            inPanel(Panel::Abort485, "Abort PORT 485"),
+            inPanel(Panel::Abort232, "Abort PORT 232"),
+            onPage(Setting::TcpPort, Port::Rs485, "RS485 PORT"),
+            onPage(Setting::TcpPort, Port::Rs232, "RS232 PORT"),
+            onPage(Setting::EthTimeout, Port::Rs485, "RS485 CONNECT TIMEOUT"),
+            onPage(Setting::ModbusTimeout, Port::Rs232, "RS232 MODBUS TIMEOUT"),
+            onPage(Setting::SilentInterval, Port::Rs485, "RS485 SILENT INTERVAL"),
+            onPage(Setting::RetryCount, Port::Rs232, "RS232 RETRY COUNT"),
+            onPage(Setting::CommandInterval, Port::Rs485, "RS485 CMD INTERVAL TIME"),
+            onPage(Setting::PingInterval, Port::Rs232, "RS232 PING INTERVAL TIME"),
+            onPage(Setting::PingInterval, Port::Rs485, "RS485 PING INTERVAL TIME"),
+            onPage(Setting::Apn, Port::Rs485, "APN"),
+            onPage(Setting::InfoResponse, Port::Rs485, "INFO RESPONSE"),
+        };
+        for (const Spoken &expected : spoken) {
+            QVERIFY2(expected.control, qPrintable(expected.name));
+            QCOMPARE(spokenName(expected.control), expected.spoken);
         }
 
         // Combo boxes are named by their captions and give their current
         // item as their value, on every platform (Qt's own Linux bridge
         // would name them by the item).
-        const QStringList rows{"Enable:ENABLE",      "Mod:MOD",        "Datab:DATA BIT",
-                               "Parityb:PARITY BIT", "Stopb:STOP BIT", "Baud:BAUDRATE"};
-        for (const QString &row : rows) {
-            for (const QString &port : {QStringLiteral("485"), QStringLiteral("232")}) {
-                const QString name = QStringLiteral("comboBox_%1_%2").arg(row.section(':', 0, 0), port);
-                auto *box = window.findChild<QComboBox *>(name);
-                QVERIFY2(box, qPrintable(name));
+        const QList<QPair<Setting, QString>> rows{
+            {Setting::Enable, "ENABLE"},     {Setting::Mode, "MOD"},          {Setting::DataBits, "DATA BIT"},
+            {Setting::Parity, "PARITY BIT"}, {Setting::StopBits, "STOP BIT"}, {Setting::Baud, "BAUDRATE"}};
+        for (const auto &row : rows) {
+            for (const auto &port : {qMakePair(Port::Rs485, QStringLiteral("485")),
+                                     qMakePair(Port::Rs232, QStringLiteral("232"))}) {
+                const QString name = Driver::Page::nameOf(row.first, port.first);
+                QComboBox *box = page.comboBox(row.first, port.first);
                 QAccessibleInterface *control = QAccessible::queryAccessibleInterface(box);
-                QCOMPARE(control->text(QAccessible::Name), QStringLiteral("RS%1 %2").arg(port, row.section(':', 1)));
+                QCOMPARE(control->text(QAccessible::Name), QStringLiteral("RS%1 %2").arg(port.second, row.second));
                 QCOMPARE(control->text(QAccessible::Value), box->currentText());
             }
         }
-        QAccessibleInterface *ports =
-            QAccessible::queryAccessibleInterface(window.findChild<QWidget *>("comboBox_COMPorts"));
+        QAccessibleInterface *ports = QAccessible::queryAccessibleInterface(panel.comPorts());
         const auto labels = ports->relations(QAccessible::Label);
         QCOMPARE(labels.size(), 1);
         QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("COM PORT"));
 
         // The icon-only buttons and the switch explain themselves on hover.
-        for (const char *name : {"pushButton_TcpConnect", "pushButton_UsbConnect", "pushButton_RefreshCOM",
-                                 "checkBox_InfoResponse"})
-            QVERIFY2(!window.findChild<QWidget *>(name)->toolTip().isEmpty(), qPrintable(name));
+        for (const Spoken &tipped : {inPanel(Panel::EthernetButton, ""), inPanel(Panel::UsbButton, ""),
+                                     inPanel(Panel::RefreshPortsButton, ""),
+                                     onPage(Setting::InfoResponse, Port::Rs485, "")})
+            QVERIFY2(!tipped.control->toolTip().isEmpty(), qPrintable(tipped.name));
     }
 
     // A route button says what a press does now: connect while its route is
@@ -214,8 +234,9 @@ private slots:
     void routeButtonsNameWhatTheyDo()
     {
         CommSettings panel;
-        auto *ethernet = panel.findChild<QPushButton *>("pushButton_TcpConnect");
-        auto *usb = panel.findChild<QPushButton *>("pushButton_UsbConnect");
+        const Driver::Panel buttons(panel);
+        QAbstractButton *ethernet = buttons.button(Driver::Panel::EthernetButton);
+        QAbstractButton *usb = buttons.button(Driver::Panel::UsbButton);
         const QString ethernetTip = ethernet->toolTip();
         const QString usbTip = usb->toolTip();
 
@@ -238,7 +259,7 @@ private slots:
         // names add the port, and their tips stay.
         for (const auto &port : {qMakePair(CommSettings::TCP485, QStringLiteral("485")),
                                  qMakePair(CommSettings::TCP232, QStringLiteral("232"))}) {
-            auto *button = panel.findChild<QPushButton *>(QStringLiteral("pushButton_%1Connect").arg(port.second));
+            QAbstractButton *button = buttons.button(Driver::Panel::buttonOf(port.first));
             const QString tip = button->toolTip();
             panel.SetUiConnectionStatus(port.first, true);
             QCOMPARE(button->text(), QStringLiteral("Disconnect"));
@@ -303,8 +324,9 @@ private slots:
         DeviceChoose start(nullptr);
         start.show();
         QVERIFY(QTest::qWaitForWindowExposed(&start));
-        auto *models = start.findChild<QComboBox *>(QStringLiteral("comboBox_ChooseDevice"));
-        auto *proceed = start.findChild<QPushButton *>(QStringLiteral("pushButton_Login"));
+        const Driver::Chooser chooser(start);
+        QComboBox *models = chooser.models();
+        QAbstractButton *proceed = chooser.continueButton();
         QAccessibleInterface *control = QAccessible::queryAccessibleInterface(models);
         QVERIFY(control->valueInterface());
         QVERIFY(control->textInterface());
@@ -391,9 +413,10 @@ private slots:
         QVERIFY2(backwards.isEmpty(), qPrintable(backwards.join(", ")));
 
         // The walk covers both parts of the window, the panel before the page.
-        const int panelEntry = controls.indexOf(window.findChild<QWidget *>("lineEdit_ServerIp"));
-        const int pageEntry = controls.indexOf(window.findChild<QWidget *>("comboBox_Enable_485"));
-        const int lastButton = controls.indexOf(window.findChild<QWidget *>("pushButton_ConfigurationApply"));
+        const Driver::Page page(window);
+        const int panelEntry = controls.indexOf(Driver::Panel(window).control(Driver::Panel::EthernetAddress));
+        const int pageEntry = controls.indexOf(page.control(Driver::Setting::Enable, Driver::Port::Rs485));
+        const int lastButton = controls.indexOf(page.button(Driver::Setting::ApplyButton));
         QVERIFY(panelEntry >= 0);
         QVERIFY(panelEntry < pageEntry);
         QVERIFY(pageEntry < lastButton);

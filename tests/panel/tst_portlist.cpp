@@ -307,7 +307,7 @@ private slots:
         panel->SetPortSource(ports.source());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QComboBox *list = panel->findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
+        QComboBox *list = Panel(*panel).comPorts();
         QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
         QTRY_VERIFY_WITH_TIMEOUT(ports.listings >= 2, WatchWaitMs);
 

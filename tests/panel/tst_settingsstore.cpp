@@ -8,6 +8,7 @@
 
 #include "commsettings.h"
 #include "devicemodel.h"
+#include "panel.h"
 #include "telvorconfigurator.h"
 #include "testsupport.h"
 
@@ -28,6 +29,8 @@
 #endif
 
 namespace {
+
+using Driver::Panel;
 
 const QString NotSavedText = QStringLiteral("Connection settings could not be saved: ");
 const int NotSavedMs = 5000;
@@ -65,7 +68,8 @@ struct Tool
         });
         window.show();
     }
-    QLineEdit *entry(const char *name) const { return window.findChild<QLineEdit *>(QLatin1String(name)); }
+    QLineEdit *entry(Panel::Control control) const { return Panel(*panel).entry(control); }
+    QAbstractButton *button(Panel::Control control) const { return Panel(*panel).button(control); }
 
     TelvorConfigurator window;
     CommSettings *panel = nullptr;
@@ -137,26 +141,25 @@ private slots:
         Tool tool;
         QSignalSpy reports(tool.panel, &CommSettings::WriteStatusBar);
         QSignalSpy connects(tool.panel, &CommSettings::ConnectTcp);
-        typeInto(tool.entry("lineEdit_ServerPort"), QStringLiteral("1502"));
+        typeInto(tool.entry(Panel::EthernetPort), QStringLiteral("1502"));
         QCOMPARE(reports.size(), 1);
         QCOMPARE(reports.at(0).at(0).toString(), NotSavedText + m_store);
         QCOMPARE(reports.at(0).at(1).toInt(), NotSavedMs);
         QVERIFY(tool.statusLog.contains(NotSavedText + m_store));
 
-        typeInto(tool.entry("lineEdit_ServerIp"), QStringLiteral("10.0.0.5"));
-        typeInto(tool.entry("lineEdit_TcpServerIp"), QStringLiteral("10.0.0.6"));
+        typeInto(tool.entry(Panel::EthernetAddress), QStringLiteral("10.0.0.5"));
+        typeInto(tool.entry(Panel::DataAddress), QStringLiteral("10.0.0.6"));
         QCOMPARE(reports.size(), 1);
         QCOMPARE(tool.statusLog.count(NotSavedText + m_store), 1);
 
         // A rejected entry goes back to what was typed in this session, not
         // to the store's older value.
-        typeInto(tool.entry("lineEdit_ServerPort"), QStringLiteral("abc"));
-        QCOMPARE(tool.entry("lineEdit_ServerPort")->text(), QStringLiteral("1502"));
-        typeInto(tool.entry("lineEdit_ServerIp"), QStringLiteral("10.0"));
-        QCOMPARE(tool.entry("lineEdit_ServerIp")->text(), QStringLiteral("10.0.0.5"));
+        typeInto(tool.entry(Panel::EthernetPort), QStringLiteral("abc"));
+        QCOMPARE(tool.entry(Panel::EthernetPort)->text(), QStringLiteral("1502"));
+        typeInto(tool.entry(Panel::EthernetAddress), QStringLiteral("10.0"));
+        QCOMPARE(tool.entry(Panel::EthernetAddress)->text(), QStringLiteral("10.0.0.5"));
 
-        QTest::mouseClick(tool.window.findChild<QPushButton *>(QStringLiteral("pushButton_TcpConnect")),
-                          Qt::LeftButton);
+        QTest::mouseClick(tool.button(Panel::EthernetButton), Qt::LeftButton);
         QCOMPARE(connects.size(), 1);
         QCOMPARE(connects.at(0).at(0).toString(), QStringLiteral("10.0.0.5"));
         QCOMPARE(connects.at(0).at(1).toInt(), 1502);
@@ -205,15 +208,14 @@ private slots:
         Tool tool;
         QSignalSpy reports(tool.panel, &CommSettings::WriteStatusBar);
         QSignalSpy connects(tool.panel, &CommSettings::ConnectTcp);
-        QCOMPARE(tool.entry("lineEdit_ServerIp")->text(), ip);
-        QCOMPARE(tool.entry("lineEdit_ServerPort")->text(), port);
-        QCOMPARE(tool.entry("lineEdit_ServerPort485")->text(), port485);
+        QCOMPARE(tool.entry(Panel::EthernetAddress)->text(), ip);
+        QCOMPARE(tool.entry(Panel::EthernetPort)->text(), port);
+        QCOMPARE(tool.entry(Panel::Port485)->text(), port485);
 
         // The Ethernet model's entries are the ones the user can edit.
-        leave(tool.entry("lineEdit_ServerIp"));
-        leave(tool.entry("lineEdit_ServerPort"));
-        QTest::mouseClick(tool.window.findChild<QPushButton *>(QStringLiteral("pushButton_TcpConnect")),
-                          Qt::LeftButton);
+        leave(tool.entry(Panel::EthernetAddress));
+        leave(tool.entry(Panel::EthernetPort));
+        QTest::mouseClick(tool.button(Panel::EthernetButton), Qt::LeftButton);
         QCOMPARE(connects.size(), 1);
         QCOMPARE(connects.at(0).at(1).toInt(), connectPort);
         QCOMPARE(readAll(m_store), store);
@@ -221,9 +223,9 @@ private slots:
 
         // An entry the user changes is saved; the other entries stay as
         // they were. Lines that could not be read are not kept.
-        typeInto(tool.entry("lineEdit_ServerPort"), QStringLiteral("601"));
-        typeInto(tool.entry("lineEdit_ServerPort"), QStringLiteral("0"));
-        QCOMPARE(tool.entry("lineEdit_ServerPort")->text(), QStringLiteral("601"));
+        typeInto(tool.entry(Panel::EthernetPort), QStringLiteral("601"));
+        typeInto(tool.entry(Panel::EthernetPort), QStringLiteral("0"));
+        QCOMPARE(tool.entry(Panel::EthernetPort)->text(), QStringLiteral("601"));
         QCOMPARE(reports.size(), 0);
         const QList<QByteArray> lines = readAll(m_store).split('\n');
         QVERIFY(lines.contains("Port=601"));
