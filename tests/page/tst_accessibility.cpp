@@ -210,7 +210,6 @@ private slots:
         for (const auto &row : rows) {
             for (const auto &port : {qMakePair(Port::Rs485, QStringLiteral("485")),
                                      qMakePair(Port::Rs232, QStringLiteral("232"))}) {
-                const QString name = Driver::Page::nameOf(row.first, port.first);
                 QComboBox *box = page.comboBox(row.first, port.first);
                 QAccessibleInterface *control = QAccessible::queryAccessibleInterface(box);
                 QCOMPARE(control->text(QAccessible::Name), QStringLiteral("RS%1 %2").arg(port.second, row.second));
