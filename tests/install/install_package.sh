@@ -16,7 +16,13 @@ deb="${debs[0]}"
 [ "$(dpkg-deb -f "$deb" Architecture)" = "$(dpkg --print-architecture)" ] ||
     fail "architecture is $(dpkg-deb -f "$deb" Architecture)"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for lib in libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5 libqt5serialport5; do
+# The Qt libraries of the build's Qt version (the build folder's cache says which).
+if grep -q '^TELVOR_QT_MAJOR:STRING=6$' "$build/CMakeCache.txt" 2>/dev/null; then
+    qt_libs=(libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6serialport6)
+else
+    qt_libs=(libqt5core5a libqt5gui5 libqt5widgets5 libqt5network5 libqt5serialport5)
+fi
+for lib in "${qt_libs[@]}"; do
     echo "$depends" | tr ',' '\n' | grep -q "^ *$lib\b" || fail "Depends lacks $lib: $depends"
 done
 pass "package control fields; Depends: $depends"
