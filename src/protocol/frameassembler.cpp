@@ -45,6 +45,9 @@ QList<Piece> split(State &state, const QByteArray &bytes, int maxFrameBytes)
 FrameAssembler::FrameAssembler(QObject *parent) : QObject(parent)
 {
     m_timer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: the last byte gets its full
+    // second.
+    m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &FrameAssembler::expire);
 }
 
