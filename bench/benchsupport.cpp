@@ -265,6 +265,14 @@ protected:
 
 } // namespace
 
+void prepareRun(const QString &name)
+{
+    QCoreApplication::setApplicationName(name);
+    silenceDebugLog();
+    isolateSettings();
+    failOnModalBoxes();
+}
+
 void failOnModalBoxesWithoutPolling()
 {
     new BoxWatch;

@@ -112,6 +112,11 @@ void isolateSettings();
 // errors on stderr. A trace switched off costs the check of its category.
 void silenceDebugLog();
 
+// What every benchmark that drives the tool's windows sets up once its
+// application exists: its name, quiet traces, a private settings store, and
+// a failure on any modal box.
+void prepareRun(const QString &name);
+
 // ---- event loop ---------------------------------------------------------------------
 
 // Runs the event loop until done() holds or timeoutMs passes; true if it holds.

@@ -247,10 +247,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
 #endif
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("connect_to_filled"));
-    Bench::silenceDebugLog();
-    Bench::isolateSettings();
-    Bench::failOnModalBoxes();
+    Bench::prepareRun(QStringLiteral("connect_to_filled"));
     Q_INIT_RESOURCE(Icons);
 
     const int ethernetRuns = Bench::intArgument(QStringLiteral("ethernet-runs"), 100);

@@ -260,10 +260,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
 #endif
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("load"));
-    Bench::silenceDebugLog();
-    Bench::isolateSettings();
-    Bench::failOnModalBoxes();
+    Bench::prepareRun(QStringLiteral("load"));
     Q_INIT_RESOURCE(Icons);
 
     const int infoRecords = Bench::intArgument(QStringLiteral("info-records"), 2000);

@@ -206,10 +206,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
 #endif
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("reply_to_screen"));
-    Bench::silenceDebugLog();
-    Bench::isolateSettings();
-    Bench::failOnModalBoxes();
+    Bench::prepareRun(QStringLiteral("reply_to_screen"));
     Q_INIT_RESOURCE(Icons);
 
     const int samples = Bench::intArgument(QStringLiteral("samples"), 1500);

@@ -51,6 +51,21 @@ struct FakePorts
     }
 };
 
+// The Ethernet model's main window, shown, its COM PORT list fed by ports.
+struct ShownPanel
+{
+    explicit ShownPanel(FakePorts &ports) : panel(window.findChild<CommSettings *>())
+    {
+        if (panel)
+            panel->SetPortSource(ports.source());
+        window.show();
+    }
+    QComboBox *list() const { return Panel(*panel).comPorts(); }
+
+    TelvorConfigurator window{nullptr, 1};
+    CommSettings *const panel;
+};
+
 QStringList items(const QComboBox *list)
 {
     QStringList texts;
@@ -160,14 +175,13 @@ private slots:
     // the chosen one stays chosen, and an idle list is left alone.
     void listFollowsPortsPluggedInAndOut()
     {
-        TelvorConfigurator window(nullptr, 1);
-        CommSettings *panel = window.findChild<CommSettings *>();
-        QVERIFY(panel);
         FakePorts ports{{QStringLiteral("ttyS0")}};
-        panel->SetPortSource(ports.source());
-        window.show();
+        ShownPanel shown(ports);
+        TelvorConfigurator &window = shown.window;
+        CommSettings *panel = shown.panel;
+        QVERIFY(panel);
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QComboBox *list = Panel(*panel).comPorts();
+        QComboBox *list = shown.list();
         QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
 
         ports.names << QStringLiteral("ttyACM0");
@@ -257,13 +271,12 @@ private slots:
         const QString pty = device.usbPath();
         QVERIFY(!pty.isEmpty());
 
-        TelvorConfigurator window(nullptr, 1);
-        CommSettings *panel = window.findChild<CommSettings *>();
         FakePorts ports{{QStringLiteral("ttyS0"), pty}};
-        panel->SetPortSource(ports.source());
-        window.show();
+        ShownPanel shown(ports);
+        TelvorConfigurator &window = shown.window;
+        CommSettings *panel = shown.panel;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QComboBox *list = Panel(*panel).comPorts();
+        QComboBox *list = shown.list();
         const QString ptyItem = item(pty);
         QTRY_COMPARE(items(list), (QStringList{item("ttyS0"), ptyItem}));
 
@@ -300,14 +313,13 @@ private slots:
     // with what changed meanwhile.
     void watchStopsWhileHidden()
     {
-        TelvorConfigurator window(nullptr, 1);
-        CommSettings *panel = window.findChild<CommSettings *>();
-        QVERIFY(panel);
         FakePorts ports{{QStringLiteral("ttyS0")}};
-        panel->SetPortSource(ports.source());
-        window.show();
+        ShownPanel shown(ports);
+        TelvorConfigurator &window = shown.window;
+        CommSettings *panel = shown.panel;
+        QVERIFY(panel);
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QComboBox *list = Panel(*panel).comPorts();
+        QComboBox *list = shown.list();
         QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
         QTRY_VERIFY_WITH_TIMEOUT(ports.listings >= 2, WatchWaitMs);
 
