@@ -453,6 +453,11 @@ void CommSettings::SetPortSource(PortSource Source, PortStamp Stamp)
         WatchPorts();
 }
 
+QString CommSettings::SelectedPortName() const
+{
+    return ListedNames.value(ui->comboBox_COMPorts->currentIndex());
+}
+
 bool CommSettings::event(QEvent *event)
 {
     const bool handled = QWidget::event(event);
@@ -648,7 +653,7 @@ void CommSettings::on_pushButton_UsbConnect_clicked()
     if (press != RouteRules::Press::Connect)
         return;
     EnsurePortsListed();
-    emit ConnectComPort(QSerialPortInfo(ListedNames.value(ui->comboBox_COMPorts->currentIndex())));
+    emit ConnectComPort(QSerialPortInfo(SelectedPortName()));
 }
 
 void CommSettings::on_pushButton_GetIpAddr_clicked()

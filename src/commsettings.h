@@ -67,6 +67,9 @@ public:
     using PortSource = std::function<QList<ListedPort>()>;
     using PortStamp = std::function<QByteArray()>;
     void SetPortSource(PortSource Source, PortStamp Stamp = nullptr);
+    // The name of the port chosen in the COM PORT list, as its source gave
+    // it; empty when the list is empty.
+    QString SelectedPortName() const;
 
     // How often the idle panel looks for ports plugged in or out; on
     // Windows, how long after an announced change the ports are listed once

@@ -262,8 +262,16 @@ void TelvorConfigurator::sendRequest(const QByteArray &frame, RequestBuilder::Pu
 void TelvorConfigurator::OpenComPort(const QSerialPortInfo &port)
 {
     QString location = port.systemLocation();
-    if (location.isEmpty())
-        location = QStringLiteral("/dev/") + port.portName();
+    if (location.isEmpty()) {
+        // The machine does not list the port (it went away after the listing,
+        // or the list came from another source): the info is empty, and the
+        // port the panel has chosen is opened by its name. A name that is a
+        // path stands for itself; any other is looked for under /dev.
+        QString name = port.portName();
+        if (name.isEmpty())
+            name = newCommSetting.SelectedPortName();
+        location = name.startsWith(QLatin1Char('/')) ? name : QStringLiteral("/dev/") + name;
+    }
     openSerialPort(location);
 }
 

@@ -44,7 +44,8 @@ public:
 
     // Opens the serial route on the port at a system location (for example
     // /dev/ttyACM0). OpenComPort resolves the panel's port to its location
-    // and comes here.
+    // (by the chosen name when the machine does not list the port) and comes
+    // here.
     void openSerialPort(const QString &systemLocation);
 
     static const QString (&SocketErrString)[24];

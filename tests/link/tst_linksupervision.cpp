@@ -94,7 +94,7 @@ private slots:
         auto device = startDevice({}, Record::Factory);
         QVERIFY(device);
         Tool tool(eEthernetModem);
-        tool.window.openSerialPort(device->usbPath());
+        tool.connectTo(CommSettings::USB, *device);
         QTRY_VERIFY(tool.commandsEnabled(true, true, false));
 
         boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
@@ -118,7 +118,8 @@ private slots:
         TestSupport::MessageBoxAnswerer boxes;
         boxes.expect(QMessageBox::Ok, QStringLiteral("Critical Error"));
         Tool tool(eEthernetModem);
-        tool.window.openSerialPort(QStringLiteral("/dev/telvor-no-such-port"));
+        // A listed port that has gone by the time the button is pressed.
+        tool.panel.connectUsb(QStringLiteral("telvor-no-such-port"));
         QVERIFY(boxes.waitForBoxes(1));
         QCOMPARE(tool.status(), QStringLiteral("DeviceNotFoundError"));
         QVERIFY(!tool.pageEnabled());

@@ -285,11 +285,9 @@ private slots:
         Panel(*panel).click(Panel::RefreshPortsButton);
         QCOMPARE(items(list), (QStringList{item("ttyUSB3"), item("ttyS0"), ptyItem}));
 
-        // The platform cannot describe a pseudo-terminal as a serial port, so
-        // the route is opened by its location, as the USB button would open a
-        // listed port.
+        // The button opens the chosen port, listed by its path.
         list->setCurrentIndex(2);
-        window.openSerialPort(pty);
+        Panel(*panel).click(Panel::UsbButton);
         QLabel *usbHeader = Panel(*panel).label(Panel::UsbHeader);
         QTRY_COMPARE_WITH_TIMEOUT(usbHeader->styleSheet(), QStringLiteral("background-color:green"), 8000);
 

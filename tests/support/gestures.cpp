@@ -92,6 +92,15 @@ void Panel::connectRoute(CommSettings::eRoute_t route, const QString &host, quin
         connectDataPort(route, host, port);
 }
 
+void Panel::connectUsb(const QString &portName)
+{
+    m_panel->SetPortSource(
+        [portName] { return QList<CommSettings::ListedPort>{{portName, QStringLiteral("Test port")}}; });
+    click(RefreshPortsButton);
+    comPorts()->setCurrentIndex(0);
+    click(UsbButton);
+}
+
 void Page::retype(Setting setting, Port port, const QString &text)
 {
     Driver::retype(control(setting, port), text);

@@ -83,6 +83,12 @@ public:
     void connectDataPort(CommSettings::eRoute_t route, const QString &host, quint16 port);
     // Either of the two above, by route.
     void connectRoute(CommSettings::eRoute_t route, const QString &host, quint16 port);
+    // The USB route as a user opens it: the port listed (the panel's list
+    // gets it as its only port, since the machine lists no port a test
+    // controls), chosen, and the USB button pressed. A name that is not a
+    // path is opened under /dev, as the window does for any port the machine
+    // does not list.
+    void connectUsb(const QString &portName);
 
 private:
     CommSettings *m_panel;

@@ -114,7 +114,7 @@ void Tool::connectTo(CommSettings::eRoute_t route, const DeviceUnderTest &device
     const DeviceAddress address = device.address();
     switch (route) {
     case CommSettings::USB:
-        window.openSerialPort(address.usbPath);
+        panel.connectUsb(address.usbPath);
         break;
     case CommSettings::TCP232:
         panel.connectDataPort(route, address.host, address.port232);

@@ -78,7 +78,7 @@ public:
     // Either of the two above, by route.
     void connectRoute(CommSettings::eRoute_t route, quint16 port);
     // Opens the route to the device as the user does: the panel's entries
-    // and button, or for USB the serial port's path.
+    // and button, for USB the pseudo-terminal listed in the COM PORT list.
     void connectTo(CommSettings::eRoute_t route, const DeviceUnderTest &device);
     // The same on the tool's own route.
     void connectTo(const DeviceUnderTest &device);
