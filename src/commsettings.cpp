@@ -676,9 +676,8 @@ void CommSettings::DataPortConnectClicked(eRoute_t eRoute)
     const RouteRules::Press press = Press(eRoute);
     if (press == RouteRules::Press::Disconnect)
         emit(this->*port.disconnectSignal)();
-    if (press != RouteRules::Press::Connect)
-        return;
-    emit(this->*port.connectSignal)(ui->lineEdit_TcpServerIp->text(), portNumber(port.portEntry->text()));
+    else if (press == RouteRules::Press::Connect)
+        emit(this->*port.connectSignal)(ui->lineEdit_TcpServerIp->text(), portNumber(port.portEntry->text()));
 }
 
 void CommSettings::on_lineEdit_ServerIp_editingFinished()
