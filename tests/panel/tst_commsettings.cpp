@@ -383,9 +383,6 @@ private slots:
         QCOMPARE(Panel(panel).text(Panel::CurrentAddress), QStringLiteral("192.168.1.40"));
     }
 
-    // The list shows the machine's serial ports as "name(description)"; the USB
-    // button asks for the selected one by its name. Without any port the list
-    // is empty and the request carries no port.
     // The button asks for the chosen port, by the name its source gave. The
     // names here are not the machine's ports, so the request's info is empty
     // and the chosen name is what the window opens; with no port listed the
