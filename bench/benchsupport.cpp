@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -226,6 +227,13 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs)
     deadline.start(timeoutMs);
     loop.exec();
     return done();
+}
+
+void showExposed(QWidget &window, const QString &what)
+{
+    window.show();
+    if (!waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }))
+        fail(QStringLiteral("%1 was not exposed").arg(what));
 }
 
 void settle(int ms)

@@ -20,6 +20,8 @@
 
 class QWidget;
 
+class QWidget;
+
 namespace Bench {
 
 // ---- time -----------------------------------------------------------------
@@ -124,6 +126,10 @@ bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
 
 // Runs the event loop for about ms milliseconds.
 void settle(int ms);
+
+// Shows the window and runs the event loop until it is exposed; fails the
+// benchmark, naming the window by what, if it is not within five seconds.
+void showExposed(QWidget &window, const QString &what);
 
 // Fails the benchmark, naming the box, when a modal message box opens: a box
 // means the scenario went off the path it measures, and waiting on it would

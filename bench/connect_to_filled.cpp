@@ -35,7 +35,6 @@
 #include <QLineEdit>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QWindow>
 
 namespace {
 
@@ -257,9 +256,7 @@ int main(int argc, char *argv[])
     devsim::DeviceSimulator &device = *simulator;
 
     TelvorConfigurator window(nullptr, eEthernetModem);
-    window.show();
-    if (!Bench::waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }))
-        Bench::fail(QStringLiteral("the main window was not exposed"));
+    Bench::showExposed(window, QStringLiteral("the main window"));
     Rig rig(device, window);
 
     Driver::Panel panel(window);

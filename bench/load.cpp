@@ -35,7 +35,6 @@
 #include <QLineEdit>
 #include <QTcpSocket>
 #include <QTimer>
-#include <QWindow>
 
 #include <algorithm>
 
@@ -247,11 +246,6 @@ void connectThrough(QAbstractButton *button, TransparentConfig *page, const QStr
         Bench::fail(QStringLiteral("%1: the route did not come up").arg(name));
 }
 
-QString rssText(double kib)
-{
-    return Bench::formatKiB(kib);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -271,9 +265,7 @@ int main(int argc, char *argv[])
     devsim::DeviceSimulator &device = *simulator;
 
     TelvorConfigurator window(nullptr, eEthernetModem);
-    window.show();
-    if (!Bench::waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }))
-        Bench::fail(QStringLiteral("the main window was not exposed"));
+    Bench::showExposed(window, QStringLiteral("the main window"));
     auto *page = window.findChild<TransparentConfig *>();
     if (!page)
         Bench::fail(QStringLiteral("the main window has no configuration page"));
@@ -311,8 +303,8 @@ int main(int argc, char *argv[])
                QStringLiteral("idle: %1").arg(Bench::formatMicroseconds(info.idleStallUs)),
                Bench::formatRatio(info.stallUs / info.idleStallUs), stallTarget(),
                Bench::verdict(info.stallUs <= TargetStallUs)});
-    table.add({infoName + QStringLiteral(", resident size after"), rssText(info.rssAfterKiB),
-               QStringLiteral("before: %1").arg(rssText(info.rssBeforeKiB)),
+    table.add({infoName + QStringLiteral(", resident size after"), Bench::formatKiB(info.rssAfterKiB),
+               QStringLiteral("before: %1").arg(Bench::formatKiB(info.rssBeforeKiB)),
                Bench::formatRatio(info.rssAfterKiB / info.rssBeforeKiB),
                QStringLiteral("<= %1").arg(Bench::formatRatio(TargetInfoRssRatio)),
                Bench::verdict(info.rssAfterKiB <= TargetInfoRssRatio * info.rssBeforeKiB)});
@@ -327,7 +319,7 @@ int main(int argc, char *argv[])
                Bench::formatRatio(flood.stallUs / flood.idleStallUs), stallTarget(),
                Bench::verdict(flood.stallUs <= TargetStallUs)});
     table.add({replyName + QStringLiteral(", resident size after %1 floods").arg(rounds),
-               rssText(flood.rssAfterKiB), QStringLiteral("before: %1").arg(rssText(flood.rssBeforeKiB)),
+               Bench::formatKiB(flood.rssAfterKiB), QStringLiteral("before: %1").arg(Bench::formatKiB(flood.rssBeforeKiB)),
                Bench::formatRatio(flood.rssAfterKiB / flood.rssBeforeKiB),
                QStringLiteral("<= %1").arg(Bench::formatRatio(TargetReplyRssRatio)),
                Bench::verdict(flood.rssAfterKiB <= TargetReplyRssRatio * flood.rssBeforeKiB)});

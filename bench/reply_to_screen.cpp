@@ -40,7 +40,6 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QWindow>
 
 namespace {
 
@@ -213,15 +212,12 @@ int main(int argc, char *argv[])
     const int warmup = 100;
 
     TelvorConfigurator window(nullptr, eEthernetModem);
-    window.show();
-    if (!Bench::waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }))
-        Bench::fail(QStringLiteral("the main window was not exposed"));
+    Bench::showExposed(window, QStringLiteral("the main window"));
     auto *page = Driver::Page(window).widget();
     page->setEnabled(true);
 
     StaticIpConfig network(CommSettings::TCP);
-    network.show();
-    Bench::waitUntil([&] { return network.windowHandle() && network.windowHandle()->isExposed(); });
+    Bench::showExposed(network, QStringLiteral("the network window"));
 
     const QList<Case> cases = {
         {QStringLiteral("Ethernet port record"), Route::Ethernet, EthernetRecordA, EthernetRecordB,

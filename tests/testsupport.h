@@ -12,6 +12,7 @@
 // nobody expected fails the running test at once and is dismissed, so a test
 // never hangs on a modal box.
 
+#include <QApplication>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -20,6 +21,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 
 namespace TestSupport {
@@ -38,6 +40,20 @@ void endQtStartUp();
 void quietTraces();
 // Removes every saved entry of the tool from the (isolated) settings store.
 void clearSettings();
+
+// What a test program does (see TELVOR_TEST_MAIN), for a main() that has a
+// step of its own to take first.
+template <class TestObject> int runTestProgram(int argc, char **argv)
+{
+    isolateSettings();
+    quietTraces();
+    beginQtStartUp();
+    QApplication app(argc, argv);
+    endQtStartUp();
+    initResources();
+    TestObject tc;
+    return QTest::qExec(&tc, argc, argv);
+}
 
 struct SeenBox
 {
@@ -84,14 +100,4 @@ private:
 } // namespace TestSupport
 
 #define TELVOR_TEST_MAIN(TestObject)                                                                              \
-    int main(int argc, char **argv)                                                                                \
-    {                                                                                                              \
-        TestSupport::isolateSettings();                                                                            \
-        TestSupport::quietTraces();                                                                                \
-        TestSupport::beginQtStartUp();                                                                             \
-        QApplication app(argc, argv);                                                                              \
-        TestSupport::endQtStartUp();                                                                               \
-        TestSupport::initResources();                                                                              \
-        TestObject tc;                                                                                             \
-        return QTest::qExec(&tc, argc, argv);                                                                      \
-    }
+    int main(int argc, char **argv) { return TestSupport::runTestProgram<TestObject>(argc, argv); }

@@ -250,14 +250,7 @@ int main(int argc, char **argv)
 {
     // As the tool starts (main.cpp): fractional scales kept as they are.
     prepareScreenScaling();
-    TestSupport::isolateSettings();
-    TestSupport::quietTraces();
-    TestSupport::beginQtStartUp();
-    QApplication app(argc, argv);
-    TestSupport::endQtStartUp();
-    TestSupport::initResources();
-    TestHighDpi test;
-    return QTest::qExec(&test, argc, argv);
+    return TestSupport::runTestProgram<TestHighDpi>(argc, argv);
 }
 
 #include "tst_highdpi.moc"

@@ -342,14 +342,7 @@ int main(int argc, char **argv)
 {
     if (argc == 2 && qstrcmp(argv[1], "--trace-categories") == 0)
         return printTraceCategories();
-    TestSupport::isolateSettings();
-    TestSupport::quietTraces();
-    TestSupport::beginQtStartUp();
-    QApplication app(argc, argv);
-    TestSupport::endQtStartUp();
-    TestSupport::initResources();
-    TestWrittenAsShown tc;
-    return QTest::qExec(&tc, argc, argv);
+    return TestSupport::runTestProgram<TestWrittenAsShown>(argc, argv);
 }
 
 #include "tst_writtenasshown.moc"

@@ -391,13 +391,9 @@ private slots:
     {
         CommSettings panel;
         Panel driver(panel);
-        QStringList names{QStringLiteral("ttyACM0"), QStringLiteral("/dev/telvor-test-port")};
-        panel.SetPortSource([&names] {
-            QList<CommSettings::ListedPort> ports;
-            for (const QString &name : qAsConst(names))
-                ports.append({name, QStringLiteral("Test")});
-            return ports;
-        });
+        Driver::FakePorts ports{{QStringLiteral("ttyACM0"), QStringLiteral("/dev/telvor-test-port")}};
+        const QStringList names = ports.names;
+        panel.SetPortSource(ports.source());
         driver.click(Panel::RefreshPortsButton);
         QCOMPARE(driver.comPorts()->count(), 2);
 
@@ -409,7 +405,7 @@ private slots:
             QCOMPARE(panel.SelectedPortName(), names.at(i));
         }
 
-        names.clear();
+        ports.names.clear();
         driver.click(Panel::RefreshPortsButton);
         SignalLog log(&panel);
         driver.click(Panel::UsbButton);

@@ -23,33 +23,14 @@
 
 Q_DECLARE_METATYPE(QSerialPortInfo)
 
+using Driver::FakePorts;
+using Driver::itemTexts;
 using Driver::Panel;
 
 namespace {
 
 // Longer than one look of the watch plus its timer's coarseness.
 constexpr int WatchWaitMs = 2 * CommSettings::PortWatchIntervalMs + 500;
-
-// The ports the panel sees, changed by the test as a user plugs and pulls.
-struct FakePorts
-{
-    explicit FakePorts(QStringList initial) : names(std::move(initial)) {}
-
-    QStringList names;
-    QHash<QString, QString> descriptions;
-    int listings = 0;
-
-    CommSettings::PortSource source()
-    {
-        return [this] {
-            ++listings;
-            QList<CommSettings::ListedPort> ports;
-            for (const QString &name : qAsConst(names))
-                ports.append({name, descriptions.value(name)});
-            return ports;
-        };
-    }
-};
 
 // The Ethernet model's main window, shown, its COM PORT list fed by ports.
 struct ShownPanel
@@ -61,18 +42,12 @@ struct ShownPanel
         window.show();
     }
     QComboBox *list() const { return Panel(*panel).comPorts(); }
+    // The window has its panel and is on the screen.
+    bool exposed() { return panel && QTest::qWaitForWindowExposed(&window); }
 
     TelvorConfigurator window{nullptr, 1};
     CommSettings *const panel;
 };
-
-QStringList items(const QComboBox *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->itemText(i);
-    return texts;
-}
 
 // How a port without a description shows in the list.
 QString item(const QString &name)
@@ -134,7 +109,7 @@ private slots:
 
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        QTRY_COMPARE(items(list), (QStringList{item("ttyACM0"), item("ttyUSB1")}));
+        QTRY_COMPARE(itemTexts(list), (QStringList{item("ttyACM0"), item("ttyUSB1")}));
         QVERIFY(paintedBeforeListing);
         QCOMPARE(list->currentIndex(), 0);
     }
@@ -149,7 +124,7 @@ private slots:
             panel.SetPortSource(ports.source());
             QComboBox *list = Panel(panel).comPorts();
             QTest::keyClick(list, Qt::Key_Down);
-            QCOMPARE(items(list), (QStringList{item("ttyACM0"), item("ttyUSB1")}));
+            QCOMPARE(itemTexts(list), (QStringList{item("ttyACM0"), item("ttyUSB1")}));
             QCOMPARE(list->currentText(), item("ttyUSB1"));
         }
         {
@@ -162,7 +137,7 @@ private slots:
             QStringList listAtRequest;
             QString chosenAtRequest;
             connect(&panel, &CommSettings::ConnectComPort, this, [&] {
-                listAtRequest = items(list);
+                listAtRequest = itemTexts(list);
                 chosenAtRequest = list->currentText();
             });
             Panel(panel).click(Panel::UsbButton);
@@ -177,15 +152,12 @@ private slots:
     {
         FakePorts ports{{QStringLiteral("ttyS0")}};
         ShownPanel shown(ports);
-        TelvorConfigurator &window = shown.window;
-        CommSettings *panel = shown.panel;
-        QVERIFY(panel);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shown.exposed());
         QComboBox *list = shown.list();
-        QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
+        QTRY_COMPARE(itemTexts(list), QStringList{item("ttyS0")});
 
         ports.names << QStringLiteral("ttyACM0");
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
         QCOMPARE(list->currentText(), item("ttyS0"));
 
         // The user picks the new port; another one plugged in before it in
@@ -193,13 +165,13 @@ private slots:
         list->setCurrentIndex(1);
         ports.names =
             QStringList{QStringLiteral("ttyS0"), QStringLiteral("ttyACM1"), QStringLiteral("ttyACM0")};
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM1"), item("ttyACM0")}),
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("ttyS0"), item("ttyACM1"), item("ttyACM0")}),
                                   WatchWaitMs);
         QCOMPARE(list->currentText(), item("ttyACM0"));
 
         // A port other than the chosen one is pulled.
         ports.names.removeAll(QStringLiteral("ttyS0"));
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyACM1"), item("ttyACM0")}), WatchWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("ttyACM1"), item("ttyACM0")}), WatchWaitMs);
         QCOMPARE(list->currentText(), item("ttyACM0"));
 
         // Nothing changes: the list is not touched.
@@ -212,13 +184,13 @@ private slots:
         // The chosen port's description comes late (udev names it a moment
         // after the port appears): its item changes, the choice stays.
         ports.descriptions[QStringLiteral("ttyACM0")] = QStringLiteral("Telvor gateway");
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyACM1"), "ttyACM0(Telvor gateway)"}),
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("ttyACM1"), "ttyACM0(Telvor gateway)"}),
                                   WatchWaitMs);
         QCOMPARE(list->currentText(), QStringLiteral("ttyACM0(Telvor gateway)"));
 
         // The chosen port itself is pulled, then every port.
         ports.names.removeAll(QStringLiteral("ttyACM0"));
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), QStringList{item("ttyACM1")}, WatchWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), QStringList{item("ttyACM1")}, WatchWaitMs);
         QCOMPARE(list->currentText(), item("ttyACM1"));
         ports.names.clear();
         QTRY_COMPARE_WITH_TIMEOUT(list->count(), 0, WatchWaitMs);
@@ -237,16 +209,16 @@ private slots:
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         QComboBox *list = Panel(panel).comPorts();
-        QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
+        QTRY_COMPARE(itemTexts(list), QStringList{item("ttyS0")});
 
         const int listings = ports.listings;
         ports.names << QStringLiteral("ttyACM0");
         QTest::qWait(WatchWaitMs);
         QCOMPARE(ports.listings, listings);
-        QCOMPARE(items(list), QStringList{item("ttyS0")});
+        QCOMPARE(itemTexts(list), QStringList{item("ttyS0")});
 
         token = "b";
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(ports.listings, listings + 2, WatchWaitMs);
         QTest::qWait(WatchWaitMs);
         QCOMPARE(ports.listings, listings + 2);
@@ -254,7 +226,7 @@ private slots:
         // The refresh button lists the ports whatever the token says.
         ports.names = QStringList{QStringLiteral("ttyUSB0")};
         Panel(panel).click(Panel::RefreshPortsButton);
-        QCOMPARE(items(list), QStringList{item("ttyUSB0")});
+        QCOMPARE(itemTexts(list), QStringList{item("ttyUSB0")});
         QCOMPARE(ports.listings, listings + 3);
     }
 
@@ -273,17 +245,16 @@ private slots:
 
         FakePorts ports{{QStringLiteral("ttyS0"), pty}};
         ShownPanel shown(ports);
-        TelvorConfigurator &window = shown.window;
         CommSettings *panel = shown.panel;
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shown.exposed());
         QComboBox *list = shown.list();
         const QString ptyItem = item(pty);
-        QTRY_COMPARE(items(list), (QStringList{item("ttyS0"), ptyItem}));
+        QTRY_COMPARE(itemTexts(list), (QStringList{item("ttyS0"), ptyItem}));
 
         // The refresh button still lists the ports at once.
         ports.names.insert(0, QStringLiteral("ttyUSB3"));
         Panel(*panel).click(Panel::RefreshPortsButton);
-        QCOMPARE(items(list), (QStringList{item("ttyUSB3"), item("ttyS0"), ptyItem}));
+        QCOMPARE(itemTexts(list), (QStringList{item("ttyUSB3"), item("ttyS0"), ptyItem}));
 
         // The button opens the chosen port, listed by its path.
         list->setCurrentIndex(2);
@@ -301,7 +272,7 @@ private slots:
 
         Panel(*panel).click(Panel::UsbButton);
         QTRY_COMPARE_WITH_TIMEOUT(usbHeader->styleSheet(), QStringLiteral("background-color:red"), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyUSB3"), ptyItem, item("ttyACM4")}),
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("ttyUSB3"), ptyItem, item("ttyACM4")}),
                                   WatchWaitMs);
         QCOMPARE(list->currentText(), ptyItem);
     }
@@ -314,11 +285,9 @@ private slots:
         FakePorts ports{{QStringLiteral("ttyS0")}};
         ShownPanel shown(ports);
         TelvorConfigurator &window = shown.window;
-        CommSettings *panel = shown.panel;
-        QVERIFY(panel);
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(shown.exposed());
         QComboBox *list = shown.list();
-        QTRY_COMPARE(items(list), QStringList{item("ttyS0")});
+        QTRY_COMPARE(itemTexts(list), QStringList{item("ttyS0")});
         QTRY_VERIFY_WITH_TIMEOUT(ports.listings >= 2, WatchWaitMs);
 
         window.hide();
@@ -326,10 +295,10 @@ private slots:
         ports.names << QStringLiteral("ttyACM0");
         QTest::qWait(WatchWaitMs);
         QCOMPARE(ports.listings, listingsWhenHidden);
-        QCOMPARE(items(list), QStringList{item("ttyS0")});
+        QCOMPARE(itemTexts(list), QStringList{item("ttyS0")});
 
         window.show();
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("ttyS0"), item("ttyACM0")}), WatchWaitMs);
     }
 };
 

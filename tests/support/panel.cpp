@@ -136,4 +136,15 @@ Panel::Control Panel::buttonOf(CommSettings::eRoute_t route)
     }
 }
 
+CommSettings::PortSource FakePorts::source()
+{
+    return [this] {
+        ++listings;
+        QList<CommSettings::ListedPort> ports;
+        for (const QString &name : qAsConst(names))
+            ports.append({name, descriptions.value(name, description)});
+        return ports;
+    };
+}
+
 } // namespace Driver

@@ -7,7 +7,9 @@
 #include "commsettings.h"
 #include "widgetdriver.h"
 
+#include <QHash>
 #include <QList>
+#include <QStringList>
 
 class QAbstractButton;
 class QComboBox;
@@ -92,6 +94,25 @@ public:
 
 private:
     CommSettings *m_panel;
+};
+
+// Ports for the panel's COM PORT list in place of the machine's, changed by a
+// test as a user plugs and pulls: source() goes to
+// CommSettings::SetPortSource and reads this object, which must outlive the
+// panel's use of it. Every listing is counted.
+struct FakePorts
+{
+    explicit FakePorts(QStringList initial = {}, QString description = {})
+        : names(std::move(initial)), description(std::move(description))
+    {
+    }
+    CommSettings::PortSource source();
+
+    QStringList names;
+    // A port's own description, by name; any other port has `description`.
+    QHash<QString, QString> descriptions;
+    QString description;
+    int listings = 0;
 };
 
 } // namespace Driver

@@ -14,6 +14,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 class QAbstractButton;
@@ -34,6 +35,9 @@ template <class T = QWidget> T *child(const QObject &root, const QString &name)
         missingWidget(root, name);
     return found;
 }
+
+// The texts of the box's items, in order.
+QStringList itemTexts(const QComboBox *box);
 
 // Gestures. Each sends the events a user's mouse or keyboard would.
 // A left click in the middle of the button.

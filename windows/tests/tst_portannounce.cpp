@@ -6,6 +6,7 @@
 // the ports are never listed, however long the window waits.
 
 #include "commsettings.h"
+#include "panel.h"
 #include "telvorconfigurator.h"
 #include "testsupport.h"
 
@@ -29,35 +30,15 @@ const GUID DiskInterface = {0x53f56307, 0xb6bf, 0x11d0, {0x94, 0xf2, 0x00, 0xa0,
 constexpr int SettleWaitMs = 2 * CommSettings::PortWatchIntervalMs + 1000;
 // Long enough for several seconds of the one-second look the other platforms have.
 constexpr int QuietWaitMs = 3500;
+// How Windows describes a USB serial adapter's port.
+const QString UsbSerial = QStringLiteral("USB Serial Device");
 
-struct FakePorts
-{
-    QStringList names;
-    int listings = 0;
-
-    CommSettings::PortSource source()
-    {
-        return [this] {
-            ++listings;
-            QList<CommSettings::ListedPort> ports;
-            for (const QString &name : qAsConst(names))
-                ports.append({name, QStringLiteral("USB Serial Device")});
-            return ports;
-        };
-    }
-};
-
-QStringList items(const QComboBox *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->itemText(i);
-    return texts;
-}
+using Driver::FakePorts;
+using Driver::itemTexts;
 
 QString item(const char *name)
 {
-    return QString::fromLatin1(name) + QStringLiteral("(USB Serial Device)");
+    return QString::fromLatin1(name) + QLatin1Char('(') + UsbSerial + QLatin1Char(')');
 }
 
 // What Windows sends for a device interface: the header, the class, the
@@ -107,26 +88,25 @@ private slots:
         TelvorConfigurator window(nullptr, 1);
         CommSettings *panel = window.findChild<CommSettings *>();
         QVERIFY(panel);
-        FakePorts ports;
-        ports.names = QStringList{QStringLiteral("COM1")};
+        FakePorts ports{{QStringLiteral("COM1")}, UsbSerial};
         panel->SetPortSource(ports.source());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const auto hwnd = reinterpret_cast<HWND>(window.winId());
-        QComboBox *list = panel->findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
-        QTRY_COMPARE(items(list), QStringList{item("COM1")});
+        QComboBox *list = Driver::Panel(*panel).comPorts();
+        QTRY_COMPARE(itemTexts(list), QStringList{item("COM1")});
 
         // Idle, with no announcement: no listing, even though a port came.
         const int listed = ports.listings;
         ports.names << QStringLiteral("COM7");
         QTest::qWait(QuietWaitMs);
         QCOMPARE(ports.listings, listed);
-        QCOMPARE(items(list), QStringList{item("COM1")});
+        QCOMPARE(itemTexts(list), QStringList{item("COM1")});
 
         // The adapter's COM-port interface arrives: the list follows at once,
         // then one more listing settles it, then nothing.
         sendInterfaceChange(hwnd, DBT_DEVICEARRIVAL, ComPortInterface);
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("COM1"), item("COM7")}), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("COM1"), item("COM7")}), 1000);
         QTRY_COMPARE_WITH_TIMEOUT(ports.listings, listed + 2, SettleWaitMs);
         QTest::qWait(QuietWaitMs);
         QCOMPARE(ports.listings, listed + 2);
@@ -137,7 +117,7 @@ private slots:
         sendPortChange(hwnd, DBT_DEVICEARRIVAL, L"COM9");
         QTRY_COMPARE_WITH_TIMEOUT(ports.listings, listed + 3, 1000);
         ports.names << QStringLiteral("COM9");
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("COM1"), item("COM7"), item("COM9")}),
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("COM1"), item("COM7"), item("COM9")}),
                                   SettleWaitMs);
         QCOMPARE(list->currentText(), item("COM7"));
 
@@ -158,7 +138,7 @@ private slots:
         ports.names.removeAll(QStringLiteral("COM7"));
         sendInterfaceChange(hwnd, DBT_DEVICEREMOVECOMPLETE, ComPortInterface);
         sendPortChange(hwnd, DBT_DEVICEREMOVECOMPLETE, L"COM7");
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), (QStringList{item("COM1"), item("COM9")}), 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), (QStringList{item("COM1"), item("COM9")}), 1000);
         QTRY_COMPARE_WITH_TIMEOUT(ports.listings, beforeOthers + 2, SettleWaitMs);
         QTest::qWait(QuietWaitMs);
         QCOMPARE(ports.listings, beforeOthers + 2);
@@ -172,14 +152,13 @@ private slots:
     {
         TelvorConfigurator window(nullptr, 1);
         CommSettings *panel = window.findChild<CommSettings *>();
-        FakePorts ports;
-        ports.names = QStringList{QStringLiteral("COM3"), QStringLiteral("COM4")};
+        FakePorts ports{{QStringLiteral("COM3"), QStringLiteral("COM4")}, UsbSerial};
         panel->SetPortSource(ports.source());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         const auto hwnd = reinterpret_cast<HWND>(window.winId());
-        QComboBox *list = panel->findChild<QComboBox *>(QStringLiteral("comboBox_COMPorts"));
-        QTRY_COMPARE(items(list), (QStringList{item("COM3"), item("COM4")}));
+        QComboBox *list = Driver::Panel(*panel).comPorts();
+        QTRY_COMPARE(itemTexts(list), (QStringList{item("COM3"), item("COM4")}));
         list->setCurrentIndex(1);
 
         // The main window reports the route up, as it does once the port opened.
@@ -189,10 +168,10 @@ private slots:
         sendInterfaceChange(hwnd, DBT_DEVICEREMOVECOMPLETE, ComPortInterface);
         QTest::qWait(QuietWaitMs);
         QCOMPARE(ports.listings, listed);
-        QCOMPARE(items(list), (QStringList{item("COM3"), item("COM4")}));
+        QCOMPARE(itemTexts(list), (QStringList{item("COM3"), item("COM4")}));
 
         panel->SetUiConnectionStatus(CommSettings::USB, false);
-        QTRY_COMPARE_WITH_TIMEOUT(items(list), QStringList{item("COM4")}, 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(itemTexts(list), QStringList{item("COM4")}, 1000);
         QCOMPARE(list->currentText(), item("COM4"));
         QTRY_COMPARE_WITH_TIMEOUT(ports.listings, listed + 2, SettleWaitMs);
 
