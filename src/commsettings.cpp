@@ -162,11 +162,6 @@ struct DataPort
     void (CommSettings::*disconnectSignal)();
 };
 
-CommSettings::eRoute_t otherDataRoute(CommSettings::eRoute_t route)
-{
-    return route == CommSettings::TCP232 ? CommSettings::TCP485 : CommSettings::TCP232;
-}
-
 DataPort dataPort(const Ui::CommSettings *ui, CommSettings::eRoute_t route)
 {
     if (route == CommSettings::TCP232)
@@ -223,7 +218,7 @@ RouteLook iconButtonRouteLook(const Ui::CommSettings *ui, CommSettings::eRoute_t
 RouteLook dataPortRouteLook(const Ui::CommSettings *ui, CommSettings::eRoute_t route, bool up)
 {
     const DataPort own = dataPort(ui, route);
-    const DataPort other = dataPort(ui, otherDataRoute(route));
+    const DataPort other = dataPort(ui, routeProfile(route).twin);
     RouteLook look;
     look.header = ui->label_TCP2Settings;
     look.button = own.connectButton;
