@@ -20,11 +20,6 @@ QString translated(const char *text)
     return QCoreApplication::translate("TelvorConfigurator", text);
 }
 
-QTimer *plainTimer()
-{
-    return new QTimer;
-}
-
 } // namespace
 
 const QString LinkController::SocketErrorNames[24] = {
@@ -86,8 +81,7 @@ QString LinkController::serialErrorName(QSerialPort::SerialPortError error)
 }
 
 LinkController::LinkController(QObject *parent)
-    : QObject(parent), m_readingTimer(plainTimer()), m_serverFullTimer(plainTimer()),
-      m_writeAnswerTimer(new QTimer)
+    : QObject(parent), m_readingTimer(new QTimer), m_serverFullTimer(new QTimer), m_writeAnswerTimer(new QTimer)
 {
     // Queued connections and signal spies find the route by either name.
     qRegisterMetaType<RouteId>("RouteId");
